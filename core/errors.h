@@ -5,6 +5,6 @@
 #include <string>
 
 class SettingsError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };

@@ -7,11 +7,11 @@
 
 enum class RecordingSizeStatus {
     Ok,
-    NoChannels,        // no enabled channel in the active mode
-    NoBuffer,          // DirFileBufSize is 0 or negative
-    NegativeRequest,   // fewer than 0 samples asked for
-    TooLarge,          // the real samples per channel would not fit a 32-bit integer
-    UnknownMode,       // EnableDDC is neither 0 nor 1: nothing is computed
+    NoChannels,       // no enabled channel in the active mode
+    NoBuffer,         // DirFileBufSize is 0 or negative
+    NegativeRequest,  // fewer than 0 samples asked for
+    TooLarge,         // the real samples per channel would not fit a 32-bit integer
+    UnknownMode,      // EnableDDC is neither 0 nor 1: nothing is computed
 };
 
 struct RecordingSize {

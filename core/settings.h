@@ -25,9 +25,8 @@ struct TSettings {
     int32_t DDCChannelMask = 0xFFFF;
     int32_t ChannelMask = 0x1;
     int32_t DataFormat = 1;
-    float FrequencyNCO[kDdcChannels] = {10700000, 10700001, 10700002, 10700003,
-                                        10700004, 10700005, 10700006, 10700007,
-                                        10700008, 10700009, 10700010, 10700011,
+    float FrequencyNCO[kDdcChannels] = {10700000, 10700001, 10700002, 10700003, 10700004, 10700005,
+                                        10700006, 10700007, 10700008, 10700009, 10700010, 10700011,
                                         10700012, 10700013, 10700014, 10700015};
     int32_t InputSource[kDdcChannels] = {0, 1, 2, 3, 1, 2, 3, 0, 2, 3, 0, 1, 3, 0, 1, 2};
     int32_t AdcGainMask = 0x5;
