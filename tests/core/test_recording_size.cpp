@@ -54,7 +54,7 @@ const SizeCase kSizeCases[] = {
 // clang-format on
 
 class RecordingSizeTest : public ::testing::TestWithParam<SizeCase> {
-protected:
+  protected:
     void SetUp() override {
         Settings = TSettings{};
         const SizeCase& c = GetParam();

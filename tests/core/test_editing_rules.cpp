@@ -1,0 +1,280 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <tuple>
+
+#include "core/editing_rules.h"
+#include "core/errors.h"
+#include "core/settings.h"
+
+namespace {
+
+auto Scalars(const TSettings& s) {
+    return std::tie(s.SamplesPerChannel, s.EnableDDC, s.WorkMode, s.DirFileName, s.DirFileBufSize,
+                    s.DirNumBufWrite, s.ClockSource, s.InternalClockValue, s.ExternalClockValue,
+                    s.DDCChannelMask, s.ChannelMask, s.DataFormat, s.AdcGainMask, s.Dither,
+                    s.StartSource, s.ComparatorThresholdSDX, s.MasterMode, s.DDCSyncMode,
+                    s.DDCProgramFile, s.FreqNC0, s.MaskSelFreqNCO, s.DirSamplesPerChannel,
+                    s.DirRealSamplesPerChannel, s.DirFileSizeKB, s.AdcBytesPerSample,
+                    s.DdcBytesPerSample, s.EnabledDdcCount, s.EnabledAdcCount, s.AdcDataFormat,
+                    s.CurrentConfigName);
+}
+
+bool SameRecord(const TSettings& a, const TSettings& b) {
+    return Scalars(a) == Scalars(b) && std::ranges::equal(a.FrequencyNCO, b.FrequencyNCO) &&
+           std::ranges::equal(a.InputSource, b.InputSource);
+}
+
+class EditingRules : public ::testing::Test {
+  protected:
+    void SetUp() override { Settings = TSettings{}; }
+
+    // A refused edit throws SettingsError with `message` (when given) and leaves the record as
+    // it was.
+    static void ExpectRefused(const std::function<void()>& edit, const std::string& message = {}) {
+        const TSettings before = Settings;
+        try {
+            edit();
+            ADD_FAILURE() << "edit was accepted";
+        } catch (const SettingsError& e) {
+            if (!message.empty()) {
+                EXPECT_EQ(e.what(), message);
+            }
+        }
+        EXPECT_TRUE(SameRecord(before, Settings)) << "a refused edit changed the settings";
+    }
+};
+
+struct MatrixCase {
+    const char* what;
+    int32_t mask;
+    int channel;
+    int32_t source;  // InputSource of the channel before the click
+    uint32_t ticked;
+    int32_t expectedMask;
+    int32_t expectedSource;
+    int32_t expectedSource0;
+};
+
+// clang-format off
+const MatrixCase kMatrixCases[] = {
+    // what                          mask    ch src ticked  mask'   src' src0'
+    {"untick switches channel off",  0xFFFF,  5, 2, 0b0000, 0xFFDF,  2,   3},
+    {"tick one enables with it",     0xFFDF,  5, 2, 0b1000, 0xFFFF,  3,   3},
+    {"one box moves enabled chan",   0xFFFF,  5, 2, 0b0010, 0xFFFF,  1,   3},
+    {"{0,2} from ADC 2 goes to 0",   0xFFFF,  3, 2, 0b0101, 0xFFFF,  0,   3},
+    {"{0,2} from ADC 0 goes to 2",   0xFFFF,  3, 0, 0b0101, 0xFFFF,  2,   3},
+    {"three boxes: first other",     0xFFFF,  3, 1, 0b0111, 0xFFFF,  0,   3},
+    {"three boxes skip current",     0xFFFF,  3, 0, 0b1011, 0xFFFF,  1,   3},
+    {"two boxes keep mask off",      0xFFF7,  3, 1, 0b0011, 0xFFF7,  0,   3},
+    {"last channel 9 falls back",    0x0200,  9, 2, 0b0000, 0x0001,  2,   0},
+    {"last channel 0 back to ADC 0", 0x0001,  0, 3, 0b0000, 0x0001,  0,   0},
+    {"last ch 15 falls back",        0x8000, 15, 1, 0b0000, 0x0001,  1,   0},
+    {"two left: no fallback",        0x0201,  9, 2, 0b0000, 0x0001,  2,   3},
+};
+// clang-format on
+
+TEST_F(EditingRules, ChannelToAdcMatrix) {
+    for (const MatrixCase& c : kMatrixCases) {
+        SCOPED_TRACE(c.what);
+        Settings = TSettings{};
+        Settings.DDCChannelMask = c.mask;
+        Settings.InputSource[0] = 3;
+        Settings.InputSource[c.channel] = c.source;
+        TSettings expected = Settings;
+        expected.DDCChannelMask = c.expectedMask;
+        if (c.channel != 0) {
+            expected.InputSource[c.channel] = c.expectedSource;
+        }
+        expected.InputSource[0] = c.channel == 0 ? c.expectedSource : c.expectedSource0;
+
+        SetChannelAdcs(c.channel, c.ticked);
+        EXPECT_EQ(Settings.DDCChannelMask, c.expectedMask);
+        EXPECT_EQ(Settings.InputSource[c.channel], c.expectedSource);
+        EXPECT_EQ(Settings.InputSource[0], expected.InputSource[0]);
+        EXPECT_TRUE(SameRecord(Settings, expected)) << "another field changed";
+    }
+}
+
+TEST_F(EditingRules, UntickedChannelKeepsItsAdcUntilTickedAgain) {
+    SetChannelAdcs(6, 0);
+    EXPECT_FALSE(BitTest(Settings.DDCChannelMask, 6));
+    EXPECT_EQ(Settings.InputSource[6], 3);
+    SetChannelAdcs(6, 0b0100);
+    EXPECT_TRUE(BitTest(Settings.DDCChannelMask, 6));
+    EXPECT_EQ(Settings.InputSource[6], 2);
+}
+
+TEST_F(EditingRules, WholeMatrixButtons) {
+    Settings.DDCChannelMask = 0x0010;
+    Settings.InputSource[0] = 3;
+    EnableAllChannels();
+    EXPECT_EQ(Settings.DDCChannelMask, 0xFFFF);
+    EXPECT_EQ(Settings.InputSource[0], 3);
+
+    EnableOnlyChannel0();
+    EXPECT_EQ(Settings.DDCChannelMask, 1);
+    EXPECT_EQ(Settings.InputSource[0], 0);
+
+    Settings.DDCChannelMask = 0x00F0;
+    AllChannelsToAdc(2);
+    EXPECT_EQ(Settings.DDCChannelMask, 0x00F0);  // disabled channels stay disabled
+    for (int i = 0; i < kDdcChannels; ++i) {
+        EXPECT_EQ(Settings.InputSource[i], 2) << i;
+    }
+}
+
+TEST_F(EditingRules, Frequencies) {
+    SetChannelFrequency(3, "1,5E6", ',');
+    EXPECT_EQ(Settings.FrequencyNCO[3], 1.5e6f);
+    EXPECT_EQ(Settings.FrequencyNCO[2], 10700002.0f);
+
+    Settings.MaskSelFreqNCO = 0xFF;
+    ApplyFrequencyToSelected("5e6", '.', 0b1000'0000'0000'0101);  // the boxes decide, not the mask
+    for (int i = 0; i < kDdcChannels; ++i) {
+        const bool ticked = i == 0 || i == 2 || i == 15;
+        const float expected = ticked ? 5e6f : (i == 3 ? 1.5e6f : 10700000.0f + i);
+        EXPECT_EQ(Settings.FrequencyNCO[i], expected) << i;
+    }
+
+    ApplyFrequencyToAll(" 20000000 ", '.');
+    for (float f : Settings.FrequencyNCO) {
+        EXPECT_EQ(f, 2e7f);
+    }
+    EXPECT_EQ(Settings.FreqNC0, 10700000.0f);
+}
+
+TEST_F(EditingRules, ClockSourceAndValue) {
+    for (int item : {1, -1, 7, 0}) {
+        SetClockSource(item);
+        EXPECT_EQ(Settings.ClockSource, item);
+    }
+    SetClockValue("1.25e8", '.');
+    EXPECT_EQ(Settings.InternalClockValue, 1.25e8);
+    EXPECT_EQ(Settings.ExternalClockValue, 110000000.0);
+    for (int item : {1, -1}) {
+        SetClockSource(item);
+        SetClockValue("9.5e7", '.');
+        EXPECT_EQ(Settings.ExternalClockValue, 9.5e7);
+        Settings.ExternalClockValue = 0;
+    }
+    EXPECT_EQ(Settings.InternalClockValue, 1.25e8);
+    SetClockValue("1e300", '.');  // doubles take what floats refuse
+    EXPECT_EQ(Settings.ExternalClockValue, 1e300);
+}
+
+TEST_F(EditingRules, FormatAndSamples) {
+    SetDataFormat16();
+    EXPECT_EQ(Settings.DataFormat, 0);
+    SetDataFormat24();
+    EXPECT_EQ(Settings.DataFormat, 4);
+    SetDirSamplesPerChannel("$20000");
+    EXPECT_EQ(Settings.DirSamplesPerChannel, 131072);
+    SetDirSamplesPerChannel("-7");
+    EXPECT_EQ(Settings.DirSamplesPerChannel, -7);
+}
+
+TEST_F(EditingRules, RefusedNumbersChangeNothing) {
+    const std::string overflow = "Floating point overflow";
+    ExpectRefused([] { SetChannelFrequency(4, "12abc", '.'); },
+                  "'12abc' is not a valid floating point value");
+    ExpectRefused([] { SetChannelFrequency(4, "1.5", ','); },
+                  "'1.5' is not a valid floating point value");
+    ExpectRefused([] { SetChannelFrequency(4, "1e39", '.'); }, overflow);
+    ExpectRefused([] { ApplyFrequencyToAll("", '.'); }, "'' is not a valid floating point value");
+    ExpectRefused([] { ApplyFrequencyToAll("-4e38", '.'); }, overflow);
+    ExpectRefused([] { ApplyFrequencyToSelected("x", '.', 0xFFFF); },
+                  "'x' is not a valid floating point value");
+    ExpectRefused([] { SetClockValue("1e400", '.'); }, overflow);
+    ExpectRefused([] { SetClockValue("100 MHz", '.'); },
+                  "'100 MHz' is not a valid floating point value");
+    ExpectRefused([] { SetDirSamplesPerChannel("65536 "); },
+                  "'65536 ' is not a valid integer value");
+    ExpectRefused([] { SetDirSamplesPerChannel("2147483648"); },
+                  "'2147483648' is not a valid integer value");
+}
+
+TEST_F(EditingRules, StringSettingsHold255Characters) {
+    const std::string fits(kMaxStringLength, 'n');
+    const std::string tooLong(kMaxStringLength + 1, 'n');
+    SetDirFileName(fits);
+    EXPECT_EQ(Settings.DirFileName, fits);
+    SetDdcProgramFile(fits);
+    EXPECT_EQ(Settings.DDCProgramFile, fits);
+    ConfigNameFromPath("C:\\cfg\\" + fits);
+    EXPECT_EQ(Settings.CurrentConfigName, fits);
+
+    ExpectRefused([&] { SetDirFileName(tooLong); });
+    ExpectRefused([&] { SetDdcProgramFile(tooLong); });
+    ExpectRefused([&] { ConfigNameFromPath("C:\\cfg\\" + tooLong); });
+    // The stored result counts, not the length of the chosen path.
+    ExpectRefused([&] {
+        SetDdcProgramFromPath("D:\\" + std::string(200, 'd') + "\\" + std::string(60, 'f'));
+    });
+    const std::string longFile(120, 'f');
+    SetDdcProgramFromPath("D:\\" + std::string(300, 'w') + "\\PRGFILES\\" + longFile);
+    EXPECT_EQ(Settings.DDCProgramFile, "PRGFILES\\" + longFile);
+}
+
+TEST_F(EditingRules, NamesAreStoredWhole) {
+    SetDirFileName("D:\\data\\rec.bin");
+    EXPECT_EQ(Settings.DirFileName, "D:\\data\\rec.bin");
+    SetDdcProgramFile("prg/My Gsm.prg");
+    EXPECT_EQ(Settings.DDCProgramFile, "prg/My Gsm.prg");
+}
+
+TEST_F(EditingRules, ProgramPathKeepsTheLastDirectoryWithABackslash) {
+    struct Case {
+        const char* path;
+        const char* stored;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"D:\\work\\PRGFILES\\IsGsm.prg",      "PRGFILES\\IsGsm.prg"},
+        {"/home/u/work/PRGFILES/IsGsm.prg",   "PRGFILES\\IsGsm.prg"},
+        {"D:/work\\PRGFILES/IsGsm.prg",       "PRGFILES\\IsGsm.prg"},
+        {"PRGFILES\\IsGsm.prg",               "PRGFILES\\IsGsm.prg"},
+        {"\\\\server\\share\\PRG\\a b.prg",   "PRG\\a b.prg"},
+        {"IsGsm.prg",                         "IsGsm.prg"},
+        {"D:\\IsGsm.prg",                     "IsGsm.prg"},
+        {"/IsGsm.prg",                        "IsGsm.prg"},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        Settings.DDCProgramFile = "unset";
+        SetDdcProgramFromPath(c.path);
+        EXPECT_EQ(Settings.DDCProgramFile, c.stored);
+    }
+    for (const char* path : {"D:\\work\\PRGFILES\\", "/home/u/", "\\", ""}) {
+        SCOPED_TRACE(path);
+        ExpectRefused([&] { SetDdcProgramFromPath(path); });
+    }
+}
+
+TEST_F(EditingRules, ConfigNameIsTheTextAfterTheLastSeparator) {
+    struct Case {
+        const char* path;
+        const char* name;
+    };
+    const Case cases[] = {{"C:\\work\\CONFIGS\\my.cfg", "my.cfg"},
+                          {"/home/u/CONFIGS/my.cfg", "my.cfg"},
+                          {"C:\\a/b\\c d.cfg", "c d.cfg"},
+                          {"my.cfg", "my.cfg"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        ConfigNameFromPath(c.path);
+        EXPECT_EQ(Settings.CurrentConfigName, c.name);
+        EXPECT_EQ(FileNameOfPath(c.path), c.name);
+    }
+    for (const char* path : {"C:\\work\\CONFIGS\\", "/home/u/", ""}) {
+        SCOPED_TRACE(path);
+        ExpectRefused([&] { ConfigNameFromPath(path); });
+        EXPECT_EQ(FileNameOfPath(path), "");
+    }
+}
+
+}  // namespace
