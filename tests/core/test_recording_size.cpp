@@ -8,6 +8,7 @@
 namespace {
 
 using Status = RecordingSizeStatus;
+using enum RecordingSizeStatus;
 
 struct SizeCase {
     const char* name;
@@ -27,29 +28,30 @@ struct SizeCase {
 // use the counts of the last refresh, not recount the masks.
 // clang-format off
 const SizeCase kSizeCases[] = {
-    // name                 DDC fmt ddc adc   bufKB    requested     status       N      KB         real
-    {"DefaultsDdc",          1,  1, 16, 0,    4096,       65536, Status::Ok,     2,    8192,      65536},
-    {"AdcOneChannel",        0,  1,  0, 1,    4096,       65536, Status::Ok,     1,    4096,    2097152},
-    {"Ddc16BitFourChannels", 1,  0,  4, 0,    4096,        1000, Status::Ok,     1,    4096,     262144},
-    {"RequestedZero",        1,  1, 16, 0,    4096,           0, Status::Ok,     0,       0,          0},
-    {"ExactMultiple",        1,  1, 16, 0,    4096,       32768, Status::Ok,     1,    4096,      32768},
-    {"OneSampleMore",        1,  1, 16, 0,    4096,       32769, Status::Ok,     2,    8192,      65536},
-    {"Format24Counts8",      1,  4,  1, 0,       1,         128, Status::Ok,     1,       1,        128},
-    {"OtherFormatCounts8",   1,  7,  1, 0,       1,         129, Status::Ok,     2,       2,        256},
-    {"AdcIgnoresFormat",     0,  0,  0, 4,       1,         128, Status::Ok,     1,       1,        128},
-    {"TotalOf2GB",           1,  1, 16, 0,    4096,    16777216, Status::Ok,   512, 2097152,   16777216},
-    {"AdcRealOf2Pow30",      0,  1,  0, 1,    4096,  1073741824, Status::Ok,   512, 2097152, 1073741824},
-    {"BufferOf4GBNoWrap",    1,  1, 16, 0, 4194304,       65536, Status::Ok,     1, 4194304,   33554432},
-    {"RemainderAbove2GB",    1,  1, 16, 0, 3145728,    20000000, Status::Ok,     1, 3145728,   25165824},
-    {"LargestRealThatFits",  1,  1, 16, 0,       1,  2147483640, Status::Ok, 268435455, 268435455, 2147483640},
-    {"OneMoreNoLongerFits",  1,  1, 16, 0,       1,  2147483641, Status::TooLarge, 0, 0,           0},
-    {"RealBeyondInt32",      0,  1,  0, 1,    4096,  2147483647, Status::TooLarge, 0, 0,           0},
-    {"NoDdcChannel",         1,  1,  0, 4,    4096,       65536, Status::NoChannels, 0, 0,         0},
-    {"NoAdcChannel",         0,  1, 16, 0,    4096,       65536, Status::NoChannels, 0, 0,         0},
-    {"BufferZero",           1,  1, 16, 0,       0,       65536, Status::NoBuffer,   0, 0,         0},
-    {"BufferNegative",       1,  1, 16, 0,      -1,       65536, Status::NoBuffer,   0, 0,         0},
-    {"RequestNegative",      1,  1, 16, 0,    4096,          -1, Status::NegativeRequest, 0, 0,    0},
-    {"RequestInt32Min",      0,  1,  0, 1,    4096, INT32_MIN,   Status::NegativeRequest, 0, 0,    0},
+    // name, EnableDDC, DataFormat, EnabledDdcCount, EnabledAdcCount, DirFileBufSize, requested;
+    // status, DirNumBufWrite, DirFileSizeKB, real samples per channel
+    {"Defaults",   1, 1, 16, 0,    4096,      65536, Ok,                    2,    8192,      65536},
+    {"AdcOneCh",   0, 1,  0, 1,    4096,      65536, Ok,                    1,    4096,    2097152},
+    {"Ddc16Bit4",  1, 0,  4, 0,    4096,       1000, Ok,                    1,    4096,     262144},
+    {"ZeroReq",    1, 1, 16, 0,    4096,          0, Ok,                    0,       0,          0},
+    {"ExactFill",  1, 1, 16, 0,    4096,      32768, Ok,                    1,    4096,      32768},
+    {"OneMore",    1, 1, 16, 0,    4096,      32769, Ok,                    2,    8192,      65536},
+    {"Format24",   1, 4,  1, 0,       1,        128, Ok,                    1,       1,        128},
+    {"FormatOdd",  1, 7,  1, 0,       1,        129, Ok,                    2,       2,        256},
+    {"AdcFormat",  0, 0,  0, 4,       1,        128, Ok,                    1,       1,        128},
+    {"Total2GB",   1, 1, 16, 0,    4096,   16777216, Ok,                  512, 2097152,   16777216},
+    {"AdcRealBig", 0, 1,  0, 1,    4096, 1073741824, Ok,                  512, 2097152, 1073741824},
+    {"Buffer4GB",  1, 1, 16, 0, 4194304,      65536, Ok,                    1, 4194304,   33554432},
+    {"RemOver2GB", 1, 1, 16, 0, 3145728,   20000000, Ok,                    1, 3145728,   25165824},
+    {"LargestFit", 0, 1,  0, 1,       1, 2147483136, Ok,              4194303, 4194303, 2147483136},
+    {"OneTooMany", 0, 1,  0, 1,       1, 2147483137, TooLarge,              0,       0,          0},
+    {"AdcTooBig",  0, 1,  0, 1,    4096, 2147483647, TooLarge,              0,       0,          0},
+    {"NoDdcCh",    1, 1,  0, 4,    4096,      65536, NoChannels,            0,       0,          0},
+    {"NoAdcCh",    0, 1, 16, 0,    4096,      65536, NoChannels,            0,       0,          0},
+    {"BufZero",    1, 1, 16, 0,       0,      65536, NoBuffer,              0,       0,          0},
+    {"BufNeg",     1, 1, 16, 0,      -1,      65536, NoBuffer,              0,       0,          0},
+    {"ReqNeg",     1, 1, 16, 0,    4096,         -1, NegativeRequest,       0,       0,          0},
+    {"ReqMin",     0, 1,  0, 1,    4096,  INT32_MIN, NegativeRequest,       0,       0,          0},
 };
 // clang-format on
 
