@@ -62,8 +62,8 @@ struct MatrixCase {
 // clang-format off
 const MatrixCase kMatrixCases[] = {
     // what                          mask    ch src ticked  mask'   src' src0'
-    {"untick switches channel off",  0xFFFF,  5, 2, 0b0000, 0xFFDF,  2,   3},
-    {"tick one enables with it",     0xFFDF,  5, 2, 0b1000, 0xFFFF,  3,   3},
+    {"untick: off, ADC kept",         0xFFFF,  5, 2, 0b0000, 0xFFDF,  2,   3},
+    {"tick one: on with that ADC",   0xFFDF,  5, 2, 0b1000, 0xFFFF,  3,   3},
     {"one box moves enabled chan",   0xFFFF,  5, 2, 0b0010, 0xFFFF,  1,   3},
     {"{0,2} from ADC 2 goes to 0",   0xFFFF,  3, 2, 0b0101, 0xFFFF,  0,   3},
     {"{0,2} from ADC 0 goes to 2",   0xFFFF,  3, 0, 0b0101, 0xFFFF,  2,   3},
@@ -97,15 +97,6 @@ TEST_F(EditingRules, ChannelToAdcMatrix) {
         EXPECT_EQ(Settings.InputSource[0], expected.InputSource[0]);
         EXPECT_TRUE(SameRecord(Settings, expected)) << "another field changed";
     }
-}
-
-TEST_F(EditingRules, UntickedChannelKeepsItsAdcUntilTickedAgain) {
-    SetChannelAdcs(6, 0);
-    EXPECT_FALSE(BitTest(Settings.DDCChannelMask, 6));
-    EXPECT_EQ(Settings.InputSource[6], 3);
-    SetChannelAdcs(6, 0b0100);
-    EXPECT_TRUE(BitTest(Settings.DDCChannelMask, 6));
-    EXPECT_EQ(Settings.InputSource[6], 2);
 }
 
 TEST_F(EditingRules, WholeMatrixButtons) {
@@ -173,28 +164,19 @@ TEST_F(EditingRules, FormatAndSamples) {
     EXPECT_EQ(Settings.DataFormat, 4);
     SetDirSamplesPerChannel("$20000");
     EXPECT_EQ(Settings.DirSamplesPerChannel, 131072);
-    SetDirSamplesPerChannel("-7");
-    EXPECT_EQ(Settings.DirSamplesPerChannel, -7);
 }
 
 TEST_F(EditingRules, RefusedNumbersChangeNothing) {
     const std::string overflow = "Floating point overflow";
     ExpectRefused([] { SetChannelFrequency(4, "12abc", '.'); },
                   "'12abc' is not a valid floating point value");
-    ExpectRefused([] { SetChannelFrequency(4, "1.5", ','); },
-                  "'1.5' is not a valid floating point value");
     ExpectRefused([] { SetChannelFrequency(4, "1e39", '.'); }, overflow);
-    ExpectRefused([] { ApplyFrequencyToAll("", '.'); }, "'' is not a valid floating point value");
     ExpectRefused([] { ApplyFrequencyToAll("-4e38", '.'); }, overflow);
-    ExpectRefused([] { ApplyFrequencyToSelected("x", '.', 0xFFFF); },
-                  "'x' is not a valid floating point value");
+    ExpectRefused([] { ApplyFrequencyToSelected("1.5", ',', 0xFFFF); },
+                  "'1.5' is not a valid floating point value");
     ExpectRefused([] { SetClockValue("1e400", '.'); }, overflow);
-    ExpectRefused([] { SetClockValue("100 MHz", '.'); },
-                  "'100 MHz' is not a valid floating point value");
     ExpectRefused([] { SetDirSamplesPerChannel("65536 "); },
                   "'65536 ' is not a valid integer value");
-    ExpectRefused([] { SetDirSamplesPerChannel("2147483648"); },
-                  "'2147483648' is not a valid integer value");
 }
 
 TEST_F(EditingRules, StringSettingsHold255Characters) {
