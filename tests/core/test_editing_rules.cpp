@@ -62,7 +62,7 @@ struct MatrixCase {
 // clang-format off
 const MatrixCase kMatrixCases[] = {
     // what                          mask    ch src ticked  mask'   src' src0'
-    {"untick: off, ADC kept",         0xFFFF,  5, 2, 0b0000, 0xFFDF,  2,   3},
+    {"untick: off, ADC kept",        0xFFFF,  5, 2, 0b0000, 0xFFDF,  2,   3},
     {"tick one: on with that ADC",   0xFFDF,  5, 2, 0b1000, 0xFFFF,  3,   3},
     {"one box moves enabled chan",   0xFFFF,  5, 2, 0b0010, 0xFFFF,  1,   3},
     {"{0,2} from ADC 2 goes to 0",   0xFFFF,  3, 2, 0b0101, 0xFFFF,  0,   3},
