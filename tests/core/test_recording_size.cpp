@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <ostream>
+#include <string>
 
 #include "core/recording_size.h"
 #include "core/settings.h"
@@ -23,6 +25,11 @@ struct SizeCase {
     int32_t fileSizeKB;
     int32_t realSamples;
 };
+
+// Keeps the CTest names readable: the case name instead of a byte dump.
+void PrintTo(const SizeCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 // The counts are set without touching the masks (defaults 0xFFFF and 0x1): the calculation must
 // use the counts of the last refresh, not recount the masks.
