@@ -1,0 +1,130 @@
+// The main window: every control of the editor, the refresh and harvest, and the handlers.
+#pragma once
+
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <utility>
+
+#include "core/settings.h"
+
+class QCheckBox;
+class QComboBox;
+class QFileDialog;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+enum class RecordingSizeStatus;
+
+class TGForm : public QWidget {
+    Q_OBJECT
+
+  public:
+    explicit TGForm(QWidget* parent = nullptr);
+    ~TGForm() override;
+
+    // Model to window; sets Updating while it runs and always runs to its end.
+    void Refresh();
+    // Window to model; stops at the first text that does not convert (SettingsError).
+    void Harvest();
+
+    bool Updating = false;
+    // 0-63 matrix boxes (4c + j), 64-67 ADC-in-use indicators, 68-71 ADC channel boxes,
+    // 72-87 NCO edits, 88-103 selection boxes.
+    std::array<QWidget*, 104> ControlTable{};
+    // For ADC 0 to 3: its (0.5 V, 0.34 V) range buttons.
+    std::array<std::pair<QRadioButton*, QRadioButton*>, kAdcs> GainPairs{};
+
+    // The decimal separator of window texts, from the locale.
+    char DecimalSeparator() const { return decimalSeparator_; }
+
+  public slots:
+    // Handlers keep their designer names; Sender is the control that raised the event. Each may
+    // throw SettingsError: the connections catch it and show it (RunHandler).
+    void FormCreate(QObject* Sender = nullptr);
+    void FormShow(QObject* Sender = nullptr);
+    void FormClose(QObject* Sender = nullptr);
+
+    void CheckBox1Click(QObject* Sender = nullptr);
+    void Button5Click(QObject* Sender = nullptr);
+    void Button6Click(QObject* Sender = nullptr);
+    void Button2Click(QObject* Sender = nullptr);
+    void Edit1Exit(QObject* Sender = nullptr);
+    void Edit1KeyPress(QObject* Sender, char Key);
+    void Button7Click(QObject* Sender = nullptr);
+    void Button8Click(QObject* Sender = nullptr);
+    void Edit17Exit(QObject* Sender = nullptr);
+    void Edit17KeyPress(QObject* Sender, char Key);
+    void ComboBox1Change(QObject* Sender = nullptr);
+    void Edit18Exit(QObject* Sender = nullptr);
+    void Edit18KeyPress(QObject* Sender, char Key);
+    void RadioButton1Click(QObject* Sender = nullptr);
+    void RadioButton3Click(QObject* Sender = nullptr);
+    void RadioButton4Click(QObject* Sender = nullptr);
+    void Edit19Exit(QObject* Sender = nullptr);
+    void Edit19KeyPress(QObject* Sender, char Key);
+    void CheckBox69Click(QObject* Sender = nullptr);
+    void ComboBox3Change(QObject* Sender = nullptr);
+    void Edit24Exit(QObject* Sender = nullptr);
+    void Edit24KeyPress(QObject* Sender, char Key);
+    void ComboBox6Change(QObject* Sender = nullptr);
+    void Edit21Exit(QObject* Sender = nullptr);
+    void Edit21KeyPress(QObject* Sender, char Key);
+    void Edit22Exit(QObject* Sender = nullptr);
+    void Edit22KeyPress(QObject* Sender, char Key);
+    void Button10Click(QObject* Sender = nullptr);
+    void Button11Click(QObject* Sender = nullptr);
+    void Button13Click(QObject* Sender = nullptr);
+    void Button12Click(QObject* Sender = nullptr);
+    void Button9Click(QObject* Sender = nullptr);
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    using Handler = void (TGForm::*)(QObject*);
+    using KeyHandler = void (TGForm::*)(QObject*, char);
+    struct EditWiring {
+        Handler exit = nullptr;
+        KeyHandler keyPress = nullptr;
+    };
+
+    void BuildWindow();
+    void WireControls();
+    void CreateDialogs();
+    // The one place where a failure escaping a handler is caught and shown.
+    bool RunHandler(const std::function<void()>& handler);
+    void RunExit(QLineEdit* edit, const EditWiring& wiring);
+    void ReadDecimalSeparator();
+
+    std::string TextOf(const QLineEdit* edit) const;
+    void SelectItem(QComboBox* combo, int64_t index);
+    void ShowRecordingSize(QLineEdit* edit, RecordingSizeStatus status, int32_t value);
+    void MarkBadInputSource(int channel, int32_t source);
+
+    char decimalSeparator_ = '.';
+    bool formShown_ = false;
+    // A failed Exit keeps the focus in its edit: the click that took the focus is dropped.
+    bool dropClickAfterFailedExit_ = false;
+
+    std::array<QCheckBox*, 90> checkBox_{};  // CheckBox1 .. CheckBox89 at their numbers
+    std::array<QLineEdit*, 26> edit_{};      // Edit1 .. Edit25
+    std::array<QComboBox*, 7> comboBox_{};   // ComboBox1 .. ComboBox6
+    std::array<QRadioButton*, 13> radioButton_{};
+    std::array<QPushButton*, 14> button_{};
+    std::array<QLabel*, kDdcChannels> matrixHead_{};
+    std::array<bool, kDdcChannels> badInputSource_{};
+    std::array<EditWiring, 26> editWiring_{};
+
+    QFileDialog* saveDialog1_ = nullptr;
+    QFileDialog* saveDialog3_ = nullptr;
+    QFileDialog* openDialog1_ = nullptr;
+    QFileDialog* openDialog2_ = nullptr;
+};
+
+// The application's main window, set by main.
+extern TGForm* GForm;
