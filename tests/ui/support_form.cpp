@@ -276,6 +276,11 @@ void ModalAnswerer::Poll() {
                 return;
             }
             if (answer.accept) {
+                // selectFile() leaves the name field alone while it has the focus.
+                if (QWidget* focused = QApplication::focusWidget();
+                    focused != nullptr && guard->isAncestorOf(focused)) {
+                    focused->clearFocus();
+                }
                 guard->selectFile(answer.path);
                 static_cast<QDialog*>(guard.data())->accept();
             }

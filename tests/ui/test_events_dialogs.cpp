@@ -53,11 +53,6 @@ TEST_F(DialogTest, DirectRecordingFileChosen) {
     EXPECT_EQ(Slashed(W<QLineEdit>("Edit21")->text()), Path("rec/out.bin"));
     EXPECT_EQ(QDir::currentPath(), WorkingDir());
     EXPECT_FALSE(QFile::exists(Path("rec/out.bin")));  // only its name is handled
-
-    // The dialog opens in the working directory again, not where it was left.
-    modals_->CancelNextDialog("SaveDialog1");
-    Click(W<QPushButton>("Button10"));
-    EXPECT_EQ(OnlyDialog().directory, WorkingDir());
 }
 
 TEST_F(DialogTest, DirectRecordingFileCancelled) {
@@ -202,6 +197,40 @@ TEST_F(DialogTest, ConfigurationReadFromAnotherFolderThenClosingSavesStdCfg) {
     EXPECT_EQ(ReadBytes(Path("std.cfg")), odd);
     EXPECT_EQ(ReadBytes(Elsewhere("odd.cfg")), odd);
     EXPECT_FALSE(QFile::exists(Path("odd.cfg")));
+}
+
+// The open dialog does not insist on an existing file; the failed read names it and keeps
+// everything as it was, the configuration name included.
+TEST_F(DialogTest, ConfigurationReadFailureIsReported) {
+    const QString before = ControlsSnapshot(*form_);
+    const std::string stored = StoredSettingsSnapshot();
+    modals_->AcceptNextDialog("OpenDialog1", Elsewhere("missing.cfg"));
+
+    Click(W<QPushButton>("Button12"));
+
+    EXPECT_EQ(OnlyDialog().name, "OpenDialog1");
+    const QStringList shown = TakeMessages();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown.front().contains("missing.cfg")) << shown.front().toStdString();
+    EXPECT_EQ(ControlsSnapshot(*form_), before);
+    EXPECT_EQ(StoredSettingsSnapshot(), stored);
+    EXPECT_EQ(QDir::currentPath(), WorkingDir());
+}
+
+TEST_F(DialogTest, ConfigurationWriteFailureIsReported) {
+    const QString before = ControlsSnapshot(*form_);
+    modals_->AcceptNextDialog("SaveDialog3", Elsewhere("gone/mine.cfg"));
+
+    Click(W<QPushButton>("Button13"));
+
+    EXPECT_EQ(OnlyDialog().name, "SaveDialog3");
+    const QStringList shown = TakeMessages();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown.front().contains("mine.cfg")) << shown.front().toStdString();
+    EXPECT_EQ(ControlsSnapshot(*form_), before);
+    EXPECT_EQ(Settings.CurrentConfigName, "std.cfg");
+    EXPECT_FALSE(QFile::exists(Elsewhere("gone/mine.cfg")));
+    EXPECT_EQ(QDir::currentPath(), WorkingDir());
 }
 
 TEST_F(DialogTest, ConfigurationReadCancelled) {

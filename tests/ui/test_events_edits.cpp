@@ -2,6 +2,7 @@
 // refused texts are reported and block the harvest until corrected.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>

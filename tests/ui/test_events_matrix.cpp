@@ -7,6 +7,7 @@
 #include <QRadioButton>
 
 #include <array>
+#include <ostream>
 #include <utility>
 #include <vector>
 
@@ -62,6 +63,11 @@ struct MatrixCase {
     int32_t expectedMask;
     SourceList expected;  // InputSource values after the click
 };
+
+// Test names shown by CTest stay readable and stable.
+void PrintTo(const MatrixCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 // clang-format off
 const MatrixCase kMatrixCases[] = {
@@ -123,6 +129,10 @@ struct AdcButtonCase {
     const char* button;
     int adc;
 };
+
+void PrintTo(const AdcButtonCase& c, std::ostream* out) {
+    *out << c.button;
+}
 
 class AllChannelsToAdcTest : public MatrixTest,
                              public ::testing::WithParamInterface<AdcButtonCase> {};
@@ -210,6 +220,10 @@ struct GuardCase {
     const char* name;
     void (*act)(TGForm& form);
 };
+
+void PrintTo(const GuardCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 // clang-format off
 const GuardCase kGuardCases[] = {

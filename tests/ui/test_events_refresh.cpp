@@ -9,6 +9,7 @@
 #include <QRadioButton>
 
 #include <climits>
+#include <ostream>
 #include <string>
 
 #include <gmock/gmock.h>
@@ -95,6 +96,11 @@ struct HarvestClickCase {
     int32_t expected;
 };
 
+// Test names shown by CTest stay readable and stable.
+void PrintTo(const HarvestClickCase& c, std::ostream* out) {
+    *out << c.control;
+}
+
 // clang-format off
 const HarvestClickCase kHarvestClicks[] = {
     {"RadioButton1",  &TSettings::EnableDDC,      0},
@@ -149,6 +155,10 @@ struct DataFormatCase {
     bool ticks24;
 };
 
+void PrintTo(const DataFormatCase& c, std::ostream* out) {
+    *out << "DataFormat " << c.stored;
+}
+
 class DataFormatTest : public FormTest, public ::testing::WithParamInterface<DataFormatCase> {};
 
 TEST_P(DataFormatTest, FreshWindowTicksOnlyAKnownFormat) {
@@ -170,6 +180,10 @@ struct ViewerSamplesCase {
     int shownItem;
     int32_t harvested;
 };
+
+void PrintTo(const ViewerSamplesCase& c, std::ostream* out) {
+    *out << "SamplesPerChannel " << c.stored;
+}
 
 class ViewerSamplesTest : public FormTest,
                           public ::testing::WithParamInterface<ViewerSamplesCase> {};
@@ -223,6 +237,10 @@ struct NoRecordingSizeCase {
     const char* name;
     void (*set)();
 };
+
+void PrintTo(const NoRecordingSizeCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 // clang-format off
 const NoRecordingSizeCase kNoRecordingSize[] = {
@@ -292,6 +310,10 @@ struct ComboValueCase {
     int32_t harvested;
 };
 
+void PrintTo(const ComboValueCase& c, std::ostream* out) {
+    *out << c.combo << " showing " << c.stored;
+}
+
 // clang-format off
 const ComboValueCase kComboValues[] = {
     {"ComboBox3", &TSettings::DDCSyncMode,  0, -1,  0},
@@ -336,6 +358,10 @@ struct ComboInputCase {
     IntField field;
     int32_t expected;
 };
+
+void PrintTo(const ComboInputCase& c, std::ostream* out) {
+    *out << c.combo << " item " << c.item;
+}
 
 // clang-format off
 const ComboInputCase kComboInputs[] = {
@@ -401,6 +427,10 @@ struct ClockCase {
     const char* shown;
 };
 
+void PrintTo(const ClockCase& c, std::ostream* out) {
+    *out << "ClockSource " << c.source;
+}
+
 class ClockTest : public FormTest, public ::testing::WithParamInterface<ClockCase> {};
 
 TEST_P(ClockTest, ValueFieldFollowsTheSource) {
@@ -434,6 +464,12 @@ TEST_F(FormTest, ClockSourceChoiceSwitchesTheValueField) {
     EXPECT_EQ(Settings.ClockSource, 0);
     EXPECT_FALSE(value->isEnabled());
     EXPECT_EQ(value->text(), "100000000");
+
+    // Typed text selects no item, which counts as the external clock.
+    TypeIntoCombo(combo, "x");
+    EXPECT_EQ(Settings.ClockSource, -1);
+    EXPECT_TRUE(value->isEnabled());
+    EXPECT_EQ(value->text(), "110000000");
 }
 
 // Number texts, in the C locale and in one whose decimal separator is a comma.
