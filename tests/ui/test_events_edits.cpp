@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QFocusEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -213,6 +214,45 @@ TEST_F(EditTest, ClosingSavesStdCfgWithoutTheUnconfirmedText) {
 
     const QByteArray saved = ReadBytes(Path("std.cfg"));
     EXPECT_TRUE(saved.contains("\r\nDirFileName= exam.bin\r\n")) << saved.toStdString();
+}
+
+TEST_F(EditTest, EnterIsStillPassedOnToTheEdit) {
+    int returns = 0;
+    QObject::connect(W<QLineEdit>("Edit21"), &QLineEdit::returnPressed, [&returns] { ++returns; });
+
+    TypeThenEnter(W<QLineEdit>("Edit21"), "rec3.bin");
+
+    EXPECT_EQ(Settings.DirFileName, "rec3.bin");
+    EXPECT_EQ(returns, 1);
+}
+
+// The tests above rely on the platform plugin delivering focus changes like a desktop does.
+TEST(FocusHarness, FocusLossArrivesBeforeTheClickOnTheButton) {
+    QWidget window;
+    auto* edit = new QLineEdit(&window);
+    auto* button = new QPushButton("go", &window);
+    button->move(0, 40);
+    QStringList events;
+    QObject::connect(button, &QPushButton::clicked, [&events] { events << "click"; });
+    struct FocusWatch : QObject {
+        QStringList* events;
+        explicit FocusWatch(QStringList* e) : events(e) {}
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::FocusOut) {
+                *events << QStringLiteral("focus out %1")
+                               .arg(static_cast<QFocusEvent*>(event)->reason());
+            }
+            return false;
+        }
+    } watch(&events);
+    edit->installEventFilter(&watch);
+    ActivateWindow(window);
+
+    TypeText(edit, "1");
+    Click(button);
+
+    EXPECT_EQ(events,
+              (QStringList{QStringLiteral("focus out %1").arg(Qt::MouseFocusReason), "click"}));
 }
 
 }  // namespace

@@ -89,6 +89,27 @@ TEST_F(FormTest, ShowsAConfigurationWithOddValues) {
     EXPECT_FALSE(form_->Updating);
 }
 
+// Changes made by the program: ticks raise the click handlers, item and text changes raise none.
+TEST_F(FormTest, ProgramTicksRaiseHandlersButItemsAndTextsDoNot) {
+    ShowForm();
+    W<QCheckBox>("CheckBox85")->setChecked(false);
+    EXPECT_EQ(Settings.Dither, 0);
+    W<QRadioButton>("RadioButton1")->setChecked(true);
+    EXPECT_EQ(Settings.EnableDDC, 0);
+    MatrixBox(*form_, 5, 2)->setChecked(false);
+    EXPECT_EQ(Settings.DDCChannelMask, 0xFFDF);
+
+    W<QComboBox>("ComboBox2")->setCurrentIndex(0);
+    W<QComboBox>("ComboBox1")->setCurrentIndex(1);
+    W<QLineEdit>("Edit19")->setText("5");
+    W<QLineEdit>("Edit17")->setText("5");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Settings.WorkMode, 1);
+    EXPECT_EQ(Settings.ClockSource, 0);
+    EXPECT_EQ(Settings.DirSamplesPerChannel, 65536);
+    EXPECT_EQ(Settings.FreqNC0, 10700000.0f);
+}
+
 // A user click on a control read back by the harvest.
 struct HarvestClickCase {
     const char* control;
