@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
@@ -209,6 +210,8 @@ TEST_F(FormLayoutTest, ControlTableListsTheControlsInOrder) {
 
 struct DialogRow {
     const char* name;
+    const char* button;
+    const char* folder;  // the sub-folder of the working directory it opens in, if any
     QFileDialog::AcceptMode mode;
     const char* filter;
     const char* suffix;
@@ -216,19 +219,40 @@ struct DialogRow {
 
 // clang-format off
 const DialogRow kDialogs[] = {
-    {"SaveDialog1", QFileDialog::AcceptSave, "DataFileA TESSARO(*.bin)",   "bin"},
-    {"SaveDialog3", QFileDialog::AcceptSave, "ConfigFiles TESSARO(*.cfg)", "cfg"},
-    {"OpenDialog1", QFileDialog::AcceptOpen, "ConfigFiles TESSARO(*.cfg)", "cfg"},
-    {"OpenDialog2", QFileDialog::AcceptOpen, "FileConfig  DDC(*.prg)",     "prg"},
+    {"SaveDialog1", "Button10", "",         QFileDialog::AcceptSave, "DataFileA TESSARO(*.bin)",   "bin"},
+    {"SaveDialog3", "Button13", "CONFIGS",  QFileDialog::AcceptSave, "ConfigFiles TESSARO(*.cfg)", "cfg"},
+    {"OpenDialog1", "Button12", "MODSET",   QFileDialog::AcceptOpen, "ConfigFiles TESSARO(*.cfg)", "cfg"},
+    {"OpenDialog2", "Button11", "PRGFILES", QFileDialog::AcceptOpen, "FileConfig  DDC(*.prg)",     "prg"},
 };
 // clang-format on
 
-TEST_F(FormLayoutTest, DialogsBelongToTheWindow) {
+class FormDialogTest : public FormTest {
+  protected:
+    // Opens the dialog of the row through its button, cancels it, and returns it.
+    QFileDialog* OpenAndCancel(const DialogRow& row, QString* openedIn) {
+        modals_->CancelNextDialog(row.name);
+        Click(W<QPushButton>(row.button));
+        const std::vector<SeenFileDialog> seen = modals_->TakeFileDialogs();
+        EXPECT_EQ(seen.size(), 1u);
+        *openedIn = seen.empty() ? QString() : seen.front().directory;
+        return form_->findChild<QFileDialog*>(row.name);
+    }
+};
+
+TEST_F(FormDialogTest, DialogsBelongToTheWindowAndOpenInTheirFolders) {
+    for (const DialogRow& row : kDialogs) {
+        if (*row.folder != '\0') {
+            MakeDir(row.folder);
+        }
+    }
+    ShowForm();
     for (const DialogRow& row : kDialogs) {
         SCOPED_TRACE(row.name);
-        auto* dialog = form_.findChild<QFileDialog*>(row.name);
+        QString openedIn;
+        QFileDialog* dialog = OpenAndCancel(row, &openedIn);
         ASSERT_NE(dialog, nullptr);
-        EXPECT_EQ(dialog->parent(), &form_);
+        EXPECT_EQ(openedIn, QDir(Path(row.folder)).absolutePath());
+        EXPECT_EQ(dialog->parent(), form_.get());
         EXPECT_EQ(dialog->acceptMode(), row.mode);
         // Qt folds runs of spaces in a filter's display text.
         EXPECT_EQ(dialog->nameFilters(), QStringList{U(row.filter).simplified()});
@@ -237,7 +261,16 @@ TEST_F(FormLayoutTest, DialogsBelongToTheWindow) {
         // Replacing an existing file is asked about.
         EXPECT_FALSE(dialog->testOption(QFileDialog::DontConfirmOverwrite));
         EXPECT_FALSE(dialog->isVisible());
+        EXPECT_EQ(QDir::currentPath(), QDir(Path("")).absolutePath());
     }
+    EXPECT_EQ(TakeMessages(), QStringList());
+}
+
+TEST_F(FormDialogTest, MissingSubFolderOpensTheWorkingDirectory) {
+    ShowForm();
+    QString openedIn;
+    OpenAndCancel(kDialogs[1], &openedIn);
+    EXPECT_EQ(openedIn, QDir(Path("")).absolutePath());
 }
 
 // ----- placement: groups top to bottom, nothing overlapping or cut off -----

@@ -1,0 +1,137 @@
+// The window's costs: one full refresh, and start-up (application created to window shown with
+// its settings loaded) next to the same for an empty QWidget, both measured in this one run.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QWidget>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "core/settings.h"
+#include "files/config_file.h"
+#include "ui/ugform.h"
+
+namespace {
+
+char kProgramName[] = "bench_ui";
+char* kArgv[] = {kProgramName, nullptr};
+
+// A working folder as the acquisition program leaves it: std.cfg and exam_ddc.ini.
+class WorkingFolder {
+  public:
+    WorkingFolder() : saved_(QDir::currentPath()) {
+        QDir::setCurrent(dir_.path());
+        Settings = TSettings{};
+        WriteConfig(TSettings::StartupConfigName);
+        QFile ini(QStringLiteral("exam_ddc.ini"));
+        if (ini.open(QIODevice::WriteOnly)) {
+            ini.write(
+                "[Option]\r\nDirFileBufSize= 4096\t\t;KB\r\n[device0_tessaro0]\r\n"
+                "InternalClockValue= 100000000.0\t;Hz\r\n");
+        }
+    }
+    ~WorkingFolder() { QDir::setCurrent(saved_); }
+
+  private:
+    QTemporaryDir dir_;
+    QString saved_;
+};
+
+void BM_Refresh(benchmark::State& state) {
+    WorkingFolder folder;
+    int argc = 1;
+    QApplication app(argc, kArgv);
+    TGForm form;
+    form.show();
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        form.Refresh();
+    }
+}
+BENCHMARK(BM_Refresh)->Unit(benchmark::kMicrosecond);
+
+// An empty widget draws no text and so never loads the fonts; a window of one label shows what
+// any window with text pays before its own controls.
+class OneLabel : public QLabel {
+  public:
+    OneLabel() : QLabel(QString::fromUtf8("Мастер")) {}
+};
+
+// Start-up is measured in a fresh process each time (this program, run again with
+// TESSARO_BENCH_STARTUP set), as a user meets it: nothing loaded by an earlier application.
+template <class Window>
+int StartUpChild() {
+    WorkingFolder folder;
+    const auto start = std::chrono::steady_clock::now();
+    int argc = 1;
+    QApplication app(argc, kArgv);
+    Window window;
+    window.show();
+    QCoreApplication::processEvents();
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    std::printf("%lld\n",
+                static_cast<long long>(
+                    std::chrono::duration_cast<std::chrono::nanoseconds>(elapsed).count()));
+    return 0;
+}
+
+void StartUpInChildren(benchmark::State& state, const char* kind) {
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    const std::string command =
+        std::string("TESSARO_BENCH_STARTUP=") + kind + " '" + self + "' 2>/dev/null";
+    for (auto _ : state) {
+        FILE* child = popen(command.c_str(), "r");
+        long long nanoseconds = 0;
+        if (child == nullptr || std::fscanf(child, "%lld", &nanoseconds) != 1) {
+            state.SkipWithError("the start-up child did not report");
+        }
+        if (child != nullptr) {
+            pclose(child);
+        }
+        state.SetIterationTime(static_cast<double>(nanoseconds) * 1e-9);
+    }
+}
+
+void BM_StartUpEmptyWidget(benchmark::State& state) {
+    StartUpInChildren(state, "empty");
+}
+void BM_StartUpOneLabel(benchmark::State& state) {
+    StartUpInChildren(state, "label");
+}
+void BM_StartUpWindow(benchmark::State& state) {
+    StartUpInChildren(state, "window");
+}
+// Alternated, so that neither profits alone from a warmer disk cache.
+BENCHMARK(BM_StartUpEmptyWidget)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StartUpOneLabel)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StartUpWindow)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StartUpEmptyWidget)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StartUpWindow)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    const QByteArray child = qgetenv("TESSARO_BENCH_STARTUP");
+    if (child == "empty") {
+        return StartUpChild<QWidget>();
+    }
+    if (child == "label") {
+        return StartUpChild<OneLabel>();
+    }
+    if (child == "window") {
+        return StartUpChild<TGForm>();
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
