@@ -119,7 +119,9 @@ QString ChooseFile(QFileDialog* dialog, const QString& folder) {
     if (!last.isEmpty()) {
         dialog->selectFile(last);
     }
-    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) {
+    const int result = dialog->exec();
+    dialog->parentWidget()->activateWindow();
+    if (result != QDialog::Accepted || dialog->selectedFiles().isEmpty()) {
         return {};
     }
     const QString chosen = dialog->selectedFiles().constFirst();
