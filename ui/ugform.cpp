@@ -597,7 +597,9 @@ void TGForm::WireControls() {
                 field->setText(text);
                 field->setCursorPosition(cursor);
             }
+            typingInto_ = combo;
             RunHandler([=, this] { (this->*handler)(combo); });
+            typingInto_ = nullptr;
         });
     }
     for (int i = 0; i < kDdcChannels; ++i) {
@@ -883,11 +885,15 @@ void TGForm::Refresh() {
     QComboBox* samples = comboBox_[6];
     if (sizeItem >= 0 && sizeItem < samples->count()) {
         SelectItem(samples, sizeItem);
-    } else if (samples->currentIndex() != -1) {
-        // A value with no item (below 1024, 32768 and above) selects none and shows its
-        // number in the field, so the user sees what will be written.
-        samples->setCurrentIndex(-1);
-        samples->setEditText(QString::number(Settings.SamplesPerChannel));
+    } else {
+        // A value with no item (below 1024, 32768 and above) selects none and shows its number
+        // in the field, so the user sees what will be written; text being typed stays.
+        if (samples->currentIndex() != -1) {
+            samples->setCurrentIndex(-1);
+        }
+        if (typingInto_ != samples) {
+            samples->setEditText(QString::number(Settings.SamplesPerChannel));
+        }
     }
 }
 

@@ -110,6 +110,8 @@ class TGForm : public QWidget {
     bool formShown_ = false;
     // A failed Exit keeps the focus in its edit: the click that took the focus is dropped.
     bool dropClickAfterFailedExit_ = false;
+    // The combo box whose typed text is being handled: the refresh leaves its field alone.
+    QComboBox* typingInto_ = nullptr;
 
     std::array<QCheckBox*, 90> checkBox_{};  // CheckBox1 .. CheckBox89 at their numbers
     std::array<QLineEdit*, 26> edit_{};      // Edit1 .. Edit25

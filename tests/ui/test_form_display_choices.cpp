@@ -1,0 +1,157 @@
+// What the window shows where a value has no control to show it: an ADC number outside 0..3, a
+// sample count with no item, a recording size without a result, and a chosen path too long.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+#include "tests/ui/support_form.h"
+
+namespace {
+
+QString U(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+class DisplayChoiceTest : public FormTest {
+  protected:
+    void SetUp() override {
+        FormTest::SetUp();
+        ShowForm();
+    }
+    // The channel number over column `channel` of the matrix.
+    QLabel* MatrixHead(int channel) {
+        const QPoint boxAt = MatrixBox(*form_, channel, 0)->mapTo(form_.get(), QPoint(0, 0));
+        QLabel* nearest = nullptr;
+        for (QLabel* label : form_->findChildren<QLabel*>()) {
+            const QPoint at = label->mapTo(form_.get(), QPoint(0, 0));
+            if (label->text() == QString::number(channel) && at.y() < boxAt.y() &&
+                at.y() > boxAt.y() - 40 && std::abs(at.x() - boxAt.x()) < 20) {
+                nearest = label;
+            }
+        }
+        return nearest;
+    }
+};
+
+TEST_F(DisplayChoiceTest, AdcNumberOutsideTheMatrixTicksNothingAndSaysWhy) {
+    Settings.InputSource[3] = 7;
+    Settings.DDCChannelMask = 0x0008;
+    form_->Refresh();
+    for (int j = 0; j < kAdcs; ++j) {
+        EXPECT_FALSE(MatrixBox(*form_, 3, j)->isChecked()) << j;
+    }
+    // No ADC is in use, the first indicator keeps its tick as it always does.
+    for (int j = 1; j < kAdcs; ++j) {
+        EXPECT_FALSE(W<QCheckBox>(QStringLiteral("CheckBox%1").arg(65 + j))->isChecked()) << j;
+    }
+    EXPECT_EQ(Settings.EnabledDdcCount, 1);
+    QLabel* head = MatrixHead(3);
+    ASSERT_NE(head, nullptr);
+    EXPECT_TRUE(head->toolTip().contains("7")) << head->toolTip().toStdString();
+
+    Settings.InputSource[3] = 1;
+    form_->Refresh();
+    EXPECT_TRUE(MatrixBox(*form_, 3, 1)->isChecked());
+    EXPECT_TRUE(head->toolTip().isEmpty());
+    EXPECT_FALSE(form_->Updating);
+}
+
+struct SamplesCase {
+    int32_t samples;
+    int item;
+    const char* field;
+};
+
+// clang-format off
+const SamplesCase kSamplesCases[] = {
+    {1024,  0,  " 1024"},
+    {3000,  1,  " 2048"},
+    {16384, 4,  "16384"},
+    {512,   -1, "512"},     // below the list: its number, no item
+    {0,     -1, "0"},
+    {32768, -1, "32768"},   // above the list likewise
+    {-1,    -1, "-1"},
+};
+// clang-format on
+
+TEST_F(DisplayChoiceTest, SampleCountWithoutAnItemShowsItsNumber) {
+    auto* combo = W<QComboBox>("ComboBox6");
+    for (const SamplesCase& c : kSamplesCases) {
+        Settings.SamplesPerChannel = c.samples;
+        form_->Refresh();
+        EXPECT_EQ(combo->currentIndex(), c.item) << c.samples;
+        EXPECT_EQ(combo->currentText(), c.field) << c.samples;
+        if (c.item >= 0) {
+            Settings.SamplesPerChannel = 0;
+            form_->Refresh();  // leave the item, so the next row starts from no selection
+        }
+    }
+}
+
+TEST_F(DisplayChoiceTest, TypedSampleCountStaysAsTyped) {
+    auto* combo = W<QComboBox>("ComboBox6");
+    TypeIntoCombo(combo, "5");
+    EXPECT_EQ(Settings.SamplesPerChannel, 512);
+    EXPECT_EQ(combo->currentIndex(), -1);
+    EXPECT_EQ(combo->currentText(), "5");
+}
+
+struct NoSizeCase {
+    const char* name;
+    void (*set)();
+    const char* shown;
+};
+
+// clang-format off
+const NoSizeCase kNoSizeCases[] = {
+    {"no channel",     [] { Settings.DDCChannelMask = 0; },                "нет каналов"},
+    {"no ADC channel", [] { Settings.EnableDDC = 0; Settings.ChannelMask = 0; }, "нет каналов"},
+    {"no buffer",      [] { Settings.DirFileBufSize = 0; },                "нет буфера"},
+    {"negative",       [] { Settings.DirSamplesPerChannel = -5; },         "меньше нуля"},
+    {"too large",      [] { Settings.DirSamplesPerChannel = 2147483647; }, "слишком много"},
+    {"unknown mode",   [] { Settings.EnableDDC = 2; },                     "режим?"},
+};
+// clang-format on
+
+TEST_F(DisplayChoiceTest, RecordingSizeWithoutAResultSaysWhy) {
+    for (const NoSizeCase& c : kNoSizeCases) {
+        SCOPED_TRACE(c.name);
+        Settings = TSettings{};
+        c.set();
+        form_->Refresh();
+        for (const char* name : {"Edit25", "Edit20"}) {
+            auto* edit = W<QLineEdit>(name);
+            EXPECT_EQ(edit->text(), U(c.shown)) << name;
+            EXPECT_FALSE(edit->toolTip().isEmpty()) << name;
+        }
+        EXPECT_FALSE(form_->Updating);
+    }
+    // With a result again, the numbers and no tip.
+    Settings = TSettings{};
+    form_->Refresh();
+    EXPECT_EQ(W<QLineEdit>("Edit25")->text(), "65536");
+    EXPECT_EQ(W<QLineEdit>("Edit20")->text(), "8192");
+    EXPECT_TRUE(W<QLineEdit>("Edit20")->toolTip().isEmpty());
+}
+
+TEST_F(DisplayChoiceTest, ChosenPathTooLongForTheSettingIsRefused) {
+    const QString folder(200, QChar(u'd'));
+    MakeDir(folder);
+    const QString path = Path(folder + "/" + QString(100, QChar(u'f')) + ".bin");
+    modals_->AcceptNextDialog("SaveDialog1", path);
+    Click(W<QPushButton>("Button10"));
+    modals_->TakeFileDialogs();
+    const QStringList messages = TakeMessages();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains("longer than 255")) << messages[0].toStdString();
+    EXPECT_EQ(Settings.DirFileName, "exam.bin");
+    EXPECT_EQ(W<QLineEdit>("Edit21")->text(), "exam.bin");
+    EXPECT_EQ(QDir::currentPath(), QDir(Path("")).absolutePath());
+}
+
+}  // namespace
