@@ -492,12 +492,9 @@ void TGForm::BuildWindow() {
     outer->addWidget(page, 0, Qt::AlignLeft | Qt::AlignTop);
 }
 
-// The dialogs cost more to build than the rest of the window together: each is built the first
-// time it opens, so that showing the window does not wait for them.
+// The dialogs exist with the window, so that their filters and suffixes can be looked at by
+// name before they first open (they cost about as much to build as the rest of the window).
 void TGForm::CreateDialogs() {
-    if (saveDialog1_ != nullptr) {
-        return;
-    }
     auto dialog = [this](const char* name, QFileDialog::AcceptMode mode, const char* filter,
                          const char* suffix) {
         auto* d = new QFileDialog(this);
@@ -709,6 +706,7 @@ void TGForm::FormCreate(QObject*) {
         ControlTable[72 + i] = edit_[1 + i];
         ControlTable[88 + i] = checkBox_[69 + i];
     }
+    CreateDialogs();
     WireControls();
     ReadDecimalSeparator();
 }
@@ -1147,7 +1145,6 @@ void TGForm::Edit22KeyPress(QObject* Sender, char Key) {
 
 void TGForm::Button10Click(QObject*) {
     const WorkingDirectoryKeeper keeper;
-    CreateDialogs();
     const QString path = ChooseFile(saveDialog1_, keeper.Path());
     if (path.isEmpty()) {
         return;
@@ -1158,7 +1155,6 @@ void TGForm::Button10Click(QObject*) {
 
 void TGForm::Button11Click(QObject*) {
     const WorkingDirectoryKeeper keeper;
-    CreateDialogs();
     const QString path = ChooseFile(openDialog2_, FolderIn(keeper.Path(), "PRGFILES"));
     if (path.isEmpty()) {
         return;
@@ -1169,7 +1165,6 @@ void TGForm::Button11Click(QObject*) {
 
 void TGForm::Button13Click(QObject*) {
     const WorkingDirectoryKeeper keeper;
-    CreateDialogs();
     const QString path = ChooseFile(saveDialog3_, FolderIn(keeper.Path(), "CONFIGS"));
     if (path.isEmpty()) {
         return;
@@ -1185,7 +1180,6 @@ void TGForm::Button13Click(QObject*) {
 
 void TGForm::Button12Click(QObject*) {
     const WorkingDirectoryKeeper keeper;
-    CreateDialogs();
     const QString path = ChooseFile(openDialog1_, FolderIn(keeper.Path(), "MODSET"));
     if (path.isEmpty()) {
         return;
