@@ -2,16 +2,23 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
+#include <variant>
 
 #include "core/settings.h"
 
+class ProfileStore;
+
 enum class ParamKind { Int = 0, Float = 1, Double = 2, String = 3, Hex = 4 };
+
+// The Settings field of a row; its type follows the row's kind (Int and Hex: int32_t).
+using ParamField = std::variant<int32_t*, float*, double*, std::string*>;
 
 struct ParamRow {
     const char* section;
     ParamKind kind;
-    void* field;  // the Settings field of the row; its type follows `kind`
+    ParamField field;
     const char* key;
 };
 
@@ -22,3 +29,8 @@ extern const std::array<ParamRow, 50> ParamTable;
 // receives a short reason for the user. A failed read or write changes nothing.
 bool ReadConfig(const std::string& name, std::string* error = nullptr);
 bool WriteConfig(const std::string& name, std::string* error = nullptr);
+
+// The same on a file already in memory: every row's value is taken from `store` (missing keys
+// read as "0"); and the bytes WriteConfig writes for the present Settings.
+void ReadConfigFrom(const ProfileStore& store);
+std::string ConfigText();

@@ -1,0 +1,191 @@
+#include "files/config_file.h"
+
+#include <cstring>
+#include <new>
+#include <type_traits>
+#include <vector>
+
+#include "files/file_io.h"
+#include "files/file_text.h"
+#include "files/profile_store.h"
+
+namespace {
+
+constexpr const char* S1 = "Option";
+constexpr const char* S2 = "device0_tessaro0";
+using K = ParamKind;
+constexpr TSettings& S = Settings;
+
+// Every key missing from the file reads as this text, so as 0 or as the string "0".
+constexpr const char* kMissing = "0";
+
+template <typename... Handlers>
+struct Overloaded : Handlers... {
+    using Handlers::operator()...;
+};
+template <typename... Handlers>
+Overloaded(Handlers...) -> Overloaded<Handlers...>;
+
+// clang-format off
+constexpr std::array<ParamRow, 50> kParamRows = {{
+    {S1, K::Int,    &S.SamplesPerChannel,      "SamplesPerChannel"},
+    {S1, K::Int,    &S.EnableDDC,              "EnableDDC"},
+    {S1, K::Int,    &S.WorkMode,               "WorkMode"},
+    {S1, K::String, &S.DirFileName,            "DirFileName"},
+    {S2, K::Int,    &S.ClockSource,            "ClockSource"},
+    {S2, K::Double, &S.ExternalClockValue,     "ExternalClockValue"},
+    {S2, K::Hex,    &S.DDCChannelMask,         "DDCChannelMask"},
+    {S2, K::Hex,    &S.ChannelMask,            "ChannelMask"},
+    {S2, K::Int,    &S.DataFormat,             "DataFormat"},
+    {S2, K::Float,  &S.FrequencyNCO[0],        "FrequencyNCO0"},
+    {S2, K::Float,  &S.FrequencyNCO[1],        "FrequencyNCO1"},
+    {S2, K::Float,  &S.FrequencyNCO[2],        "FrequencyNCO2"},
+    {S2, K::Float,  &S.FrequencyNCO[3],        "FrequencyNCO3"},
+    {S2, K::Float,  &S.FrequencyNCO[4],        "FrequencyNCO4"},
+    {S2, K::Float,  &S.FrequencyNCO[5],        "FrequencyNCO5"},
+    {S2, K::Float,  &S.FrequencyNCO[6],        "FrequencyNCO6"},
+    {S2, K::Float,  &S.FrequencyNCO[7],        "FrequencyNCO7"},
+    {S2, K::Float,  &S.FrequencyNCO[8],        "FrequencyNCO8"},
+    {S2, K::Float,  &S.FrequencyNCO[9],        "FrequencyNCO9"},
+    {S2, K::Float,  &S.FrequencyNCO[10],       "FrequencyNCO10"},
+    {S2, K::Float,  &S.FrequencyNCO[11],       "FrequencyNCO11"},
+    {S2, K::Float,  &S.FrequencyNCO[12],       "FrequencyNCO12"},
+    {S2, K::Float,  &S.FrequencyNCO[13],       "FrequencyNCO13"},
+    {S2, K::Float,  &S.FrequencyNCO[14],       "FrequencyNCO14"},
+    {S2, K::Float,  &S.FrequencyNCO[15],       "FrequencyNCO15"},
+    {S2, K::Int,    &S.InputSource[0],         "InputSource0"},
+    {S2, K::Int,    &S.InputSource[1],         "InputSource1"},
+    {S2, K::Int,    &S.InputSource[2],         "InputSource2"},
+    {S2, K::Int,    &S.InputSource[3],         "InputSource3"},
+    {S2, K::Int,    &S.InputSource[4],         "InputSource4"},
+    {S2, K::Int,    &S.InputSource[5],         "InputSource5"},
+    {S2, K::Int,    &S.InputSource[6],         "InputSource6"},
+    {S2, K::Int,    &S.InputSource[7],         "InputSource7"},
+    {S2, K::Int,    &S.InputSource[8],         "InputSource8"},
+    {S2, K::Int,    &S.InputSource[9],         "InputSource9"},
+    {S2, K::Int,    &S.InputSource[10],        "InputSource10"},
+    {S2, K::Int,    &S.InputSource[11],        "InputSource11"},
+    {S2, K::Int,    &S.InputSource[12],        "InputSource12"},
+    {S2, K::Int,    &S.InputSource[13],        "InputSource13"},
+    {S2, K::Int,    &S.InputSource[14],        "InputSource14"},
+    {S2, K::Int,    &S.InputSource[15],        "InputSource15"},
+    {S2, K::Hex,    &S.AdcGainMask,            "AdcGainMask"},
+    {S2, K::Int,    &S.Dither,                 "Dither"},
+    {S2, K::Int,    &S.StartSource,            "StartSource"},
+    {S2, K::Float,  &S.ComparatorThresholdSDX, "ComparatorThresholdSDX"},
+    {S2, K::Int,    &S.MasterMode,             "MasterMode"},
+    {S2, K::Int,    &S.DDCSyncMode,            "DDCSyncMode"},
+    {S2, K::String, &S.DDCProgramFile,         "DDCProgramFile"},
+    {S2, K::Float,  &S.FreqNC0,                "FreqNC0"},
+    {S2, K::Hex,    &S.MaskSelFreqNCO,         "MaskSelFreqNCO"},
+}};
+// clang-format on
+
+}  // namespace
+
+// Constant-initialized: the table is ready before any other static object could use it.
+constinit const std::array<ParamRow, 50> ParamTable = kParamRows;
+
+namespace {
+
+constexpr bool KindsMatchFields() {
+    for (const ParamRow& row : kParamRows) {
+        const bool matches =
+            ((row.kind == K::Int || row.kind == K::Hex) &&
+             std::holds_alternative<int32_t*>(row.field)) ||
+            (row.kind == K::Float && std::holds_alternative<float*>(row.field)) ||
+            (row.kind == K::Double && std::holds_alternative<double*>(row.field)) ||
+            (row.kind == K::String && std::holds_alternative<std::string*>(row.field));
+        if (!matches)
+            return false;
+    }
+    return true;
+}
+static_assert(KindsMatchFields(), "a row's field type must follow its kind");
+
+// A value as read, held until every row is read: Settings then changes all at once or not at all.
+using ParamValue = std::variant<int32_t, float, double, std::string>;
+
+std::string ValueText(const ParamRow& row) {
+    return std::visit(
+        Overloaded{
+            [&](const int32_t* value) {
+                return row.kind == K::Hex
+                           ? std::string("0x").append(files::HexText(*value, files::HexCase::Lower))
+                           : files::DecimalText(*value);
+            },
+            [](const float* value) { return files::FixedText(*value, 1); },
+            [](const double* value) { return files::FixedText(*value, 1); },
+            // A line break would end the line early and make the rest of the value a line of its
+            // own; the value is cut there, which is what any reader would have seen.
+            [](const std::string* value) { return value->substr(0, value->find('\n')); },
+        },
+        row.field);
+}
+
+}  // namespace
+
+void ReadConfigFrom(const ProfileStore& store) {
+    std::vector<ParamValue> values;
+    values.reserve(ParamTable.size());
+    for (const ParamRow& row : ParamTable) {
+        const std::string text = store.Read(row.section, row.key, kMissing);
+        values.push_back(
+            std::visit(Overloaded{
+                           [&](const int32_t*) { return ParamValue(files::IntegerFromText(text)); },
+                           [&](const float*) {
+                               return ParamValue(files::ToSingle(files::RealFromText(text)));
+                           },
+                           [&](const double*) { return ParamValue(files::RealFromText(text)); },
+                           [&](const std::string*) { return ParamValue(text); },
+                       },
+                       row.field));
+    }
+    for (std::size_t i = 0; i < ParamTable.size(); ++i) {
+        std::visit(
+            [&](auto* field) {
+                *field = std::move(std::get<std::remove_pointer_t<decltype(field)>>(values[i]));
+            },
+            ParamTable[i].field);
+    }
+}
+
+std::string ConfigText() {
+    std::string text;
+    const char* section = nullptr;
+    for (const ParamRow& row : ParamTable) {
+        if (!section || std::strcmp(section, row.section) != 0) {
+            // The single space line between the sections is part of the format readers know.
+            if (section)
+                text += " \r\n";
+            section = row.section;
+            text.append("[").append(section).append("]\r\n\r\n");
+        }
+        text.append(row.key).append("= ").append(ValueText(row)).append("\r\n");
+    }
+    return text;
+}
+
+bool ReadConfig(const std::string& name, std::string* error) {
+    try {
+        ProfileStore store;
+        if (store.Load(name, error) != ProfileStore::LoadResult::Loaded)
+            return false;
+        ReadConfigFrom(store);
+        return true;
+    } catch (const std::bad_alloc&) {
+        if (error)
+            *error = "cannot read \"" + name + "\": out of memory";
+        return false;
+    }
+}
+
+bool WriteConfig(const std::string& name, std::string* error) {
+    try {
+        return files::WriteFileAtomically(name, ConfigText(), error);
+    } catch (const std::bad_alloc&) {
+        if (error)
+            *error = "cannot write \"" + name + "\": out of memory";
+        return false;
+    }
+}

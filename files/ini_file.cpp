@@ -1,0 +1,226 @@
+#include "files/ini_file.h"
+
+#include <array>
+#include <cstdint>
+#include <new>
+#include <optional>
+#include <string_view>
+#include <variant>
+
+#include "core/settings.h"
+#include "files/file_text.h"
+#include "files/profile_store.h"
+
+namespace {
+
+constexpr const char* S1 = "Option";
+constexpr const char* S2 = "device0_tessaro0";
+constexpr const TSettings& S = Settings;
+
+// How a value is spelled before its comment; the white space before ";" is always the format's.
+enum class Format { Decimal, Hex, Real1, Real2, String };
+using F = Format;
+using IniField = std::variant<const int32_t*, const float*, const double*, const std::string*>;
+
+struct IniRow {
+    const char* section;
+    const char* key;
+    Format format;
+    IniField field;
+};
+
+// The keys this program owns, in the order they are written.
+// clang-format off
+constexpr std::array<IniRow, 49> kIniRows = {{
+    {S1, "SamplesPerChannel",      F::Decimal, &S.SamplesPerChannel},
+    {S1, "EnableDDC",              F::Decimal, &S.EnableDDC},
+    {S1, "WorkMode",               F::Decimal, &S.WorkMode},
+    {S1, "DirFileName",            F::String,  &S.DirFileName},
+    {S1, "DirNumBufWrite",         F::Decimal, &S.DirNumBufWrite},
+    {S2, "ClockSource",            F::Decimal, &S.ClockSource},
+    {S2, "ExternalClockValue",     F::Real1,   &S.ExternalClockValue},
+    {S2, "DDCChannelMask",         F::Hex,     &S.DDCChannelMask},
+    {S2, "ChannelMask",            F::Hex,     &S.ChannelMask},
+    {S2, "DataFormat",             F::Decimal, &S.DataFormat},
+    {S2, "FrequencyNCO0",          F::Real1,   &S.FrequencyNCO[0]},
+    {S2, "FrequencyNCO1",          F::Real1,   &S.FrequencyNCO[1]},
+    {S2, "FrequencyNCO2",          F::Real1,   &S.FrequencyNCO[2]},
+    {S2, "FrequencyNCO3",          F::Real1,   &S.FrequencyNCO[3]},
+    {S2, "FrequencyNCO4",          F::Real1,   &S.FrequencyNCO[4]},
+    {S2, "FrequencyNCO5",          F::Real1,   &S.FrequencyNCO[5]},
+    {S2, "FrequencyNCO6",          F::Real1,   &S.FrequencyNCO[6]},
+    {S2, "FrequencyNCO7",          F::Real1,   &S.FrequencyNCO[7]},
+    {S2, "FrequencyNCO8",          F::Real1,   &S.FrequencyNCO[8]},
+    {S2, "FrequencyNCO9",          F::Real1,   &S.FrequencyNCO[9]},
+    {S2, "FrequencyNCO10",         F::Real1,   &S.FrequencyNCO[10]},
+    {S2, "FrequencyNCO11",         F::Real1,   &S.FrequencyNCO[11]},
+    {S2, "FrequencyNCO12",         F::Real1,   &S.FrequencyNCO[12]},
+    {S2, "FrequencyNCO13",         F::Real1,   &S.FrequencyNCO[13]},
+    {S2, "FrequencyNCO14",         F::Real1,   &S.FrequencyNCO[14]},
+    {S2, "FrequencyNCO15",         F::Real1,   &S.FrequencyNCO[15]},
+    {S2, "InputSource0",           F::Decimal, &S.InputSource[0]},
+    {S2, "InputSource1",           F::Decimal, &S.InputSource[1]},
+    {S2, "InputSource2",           F::Decimal, &S.InputSource[2]},
+    {S2, "InputSource3",           F::Decimal, &S.InputSource[3]},
+    {S2, "InputSource4",           F::Decimal, &S.InputSource[4]},
+    {S2, "InputSource5",           F::Decimal, &S.InputSource[5]},
+    {S2, "InputSource6",           F::Decimal, &S.InputSource[6]},
+    {S2, "InputSource7",           F::Decimal, &S.InputSource[7]},
+    {S2, "InputSource8",           F::Decimal, &S.InputSource[8]},
+    {S2, "InputSource9",           F::Decimal, &S.InputSource[9]},
+    {S2, "InputSource10",          F::Decimal, &S.InputSource[10]},
+    {S2, "InputSource11",          F::Decimal, &S.InputSource[11]},
+    {S2, "InputSource12",          F::Decimal, &S.InputSource[12]},
+    {S2, "InputSource13",          F::Decimal, &S.InputSource[13]},
+    {S2, "InputSource14",          F::Decimal, &S.InputSource[14]},
+    {S2, "InputSource15",          F::Decimal, &S.InputSource[15]},
+    {S2, "AdcGainMask",            F::Hex,     &S.AdcGainMask},
+    {S2, "Dither",                 F::Decimal, &S.Dither},
+    {S2, "StartSource",            F::Decimal, &S.StartSource},
+    {S2, "ComparatorThresholdSDX", F::Real2,   &S.ComparatorThresholdSDX},
+    {S2, "MasterMode",             F::Decimal, &S.MasterMode},
+    {S2, "DDCSyncMode",            F::Decimal, &S.DDCSyncMode},
+    {S2, "DDCProgramFile",         F::String,  &S.DDCProgramFile},
+}};
+// clang-format on
+
+// The default text that marks a key as absent when its comment is looked up.
+constexpr std::string_view kAbsent = "NONAND";
+
+// A string value ends at a line break, so that its comment stays on its line.
+std::string_view OneLine(const std::string& value) {
+    return std::string_view(value).substr(0, value.find('\n'));
+}
+
+// How a string value reads back: without the white space before it.
+std::string_view StringAsRead(const std::string& value) {
+    std::string_view text = OneLine(value);
+    while (!text.empty() && files::IsWhiteSpace(text.front()))
+        text.remove_prefix(1);
+    return text;
+}
+
+// The comment to carry over: the text after the first ";" of the present value. For a string row
+// whose present value starts with the string being written, the ";" after it counts instead, so
+// that a file name holding ";" is not taken for the start of its comment (without a ";" in the
+// name that is the first ";" anyway).
+std::string CarriedComment(const ProfileStore& store, const IniRow& row) {
+    const std::string present = store.ReadWhole(row.section, row.key, kAbsent);
+    if (present == kAbsent)
+        return {};
+    std::size_t semicolon = present.find(';');
+    if (const auto* value = std::get_if<const std::string*>(&row.field)) {
+        const std::string_view own = StringAsRead(**value);
+        if (std::string_view(present).starts_with(own)) {
+            std::size_t after = own.size();
+            while (after < present.size() && files::IsWhiteSpace(present[after]))
+                ++after;
+            if (after < present.size() && present[after] == ';')
+                semicolon = after;
+        }
+    }
+    return semicolon == std::string::npos ? std::string() : present.substr(semicolon + 1);
+}
+
+double RealValue(const IniField& field) {
+    if (const auto* value = std::get_if<const float*>(&field))
+        return **value;
+    return *std::get<const double*>(field);
+}
+
+std::string ValueText(const IniRow& row, int32_t integer) {
+    std::string text(" ");
+    switch (row.format) {
+        case F::Decimal:
+            text.append(files::UnsignedText(integer)).append("\t\t;");
+            break;
+        case F::Hex:
+            text.append("0x")
+                .append(files::HexText(integer, files::HexCase::Upper))
+                .append("\t\t;");
+            break;
+        case F::Real1:
+            text.append(files::FixedText(RealValue(row.field), 1)).append("\t;");
+            break;
+        case F::Real2:
+            text.append(files::FixedText(RealValue(row.field), 2)).append("\t;");
+            break;
+        case F::String:
+            text.append(OneLine(**std::get_if<const std::string*>(&row.field))).append("\t;");
+            break;
+    }
+    return text;
+}
+
+// DataFormat follows the sample source: the DDC format, the fixed ADC format, or, for any other
+// source, the line stays as it is.
+std::optional<int32_t> DataFormatToWrite() {
+    if (Settings.EnableDDC == 1)
+        return Settings.DataFormat;
+    if (Settings.EnableDDC == 0)
+        return Settings.AdcDataFormat;
+    return std::nullopt;
+}
+
+}  // namespace
+
+void ReadIniFrom(const ProfileStore& store) {
+    const int32_t bufferSize = files::DecimalFromText(store.Read(S1, "DirFileBufSize", ""));
+    const double clock = files::RealFromText(store.Read(S2, "InternalClockValue", ""));
+    Settings.DirFileBufSize = bufferSize;
+    Settings.InternalClockValue = clock;
+}
+
+void WriteIniTo(ProfileStore& store) {
+    for (const IniRow& row : kIniRows) {
+        int32_t integer = 0;
+        if (row.field == IniField(&Settings.DataFormat)) {
+            const std::optional<int32_t> dataFormat = DataFormatToWrite();
+            if (!dataFormat)
+                continue;
+            integer = *dataFormat;
+        } else if (const auto* value = std::get_if<const int32_t*>(&row.field)) {
+            integer = **value;
+        }
+        store.Write(row.section, row.key,
+                    ValueText(row, integer).append(CarriedComment(store, row)));
+    }
+}
+
+bool ReadIni(const std::string& name, std::string* error) {
+    try {
+        ProfileStore store;
+        if (store.Load(name, error) != ProfileStore::LoadResult::Loaded)
+            return false;
+        ReadIniFrom(store);
+        return true;
+    } catch (const std::bad_alloc&) {
+        if (error)
+            *error = "cannot read \"" + name + "\": out of memory";
+        return false;
+    }
+}
+
+bool WriteIni(const std::string& name, std::string* error) {
+    try {
+        ProfileStore store;
+        std::string loadError;
+        const ProfileStore::LoadResult loaded = store.Load(name, &loadError);
+        if (loaded == ProfileStore::LoadResult::Failed) {
+            if (error)
+                *error = loadError;
+            return false;
+        }
+        WriteIniTo(store);
+        // One save for all the keys, where the platform's profile cache reached the disk twice:
+        // the file on disk is either the old one or the new one whole. Nothing changed, nothing
+        // written.
+        if (loaded == ProfileStore::LoadResult::Loaded && !store.Changed())
+            return true;
+        return store.Save(name, error);
+    } catch (const std::bad_alloc&) {
+        if (error)
+            *error = "cannot write \"" + name + "\": out of memory";
+        return false;
+    }
+}

@@ -1,0 +1,124 @@
+// Shared pieces of the settings-file tests: a private working folder per test, byte-exact file
+// access, fixtures, and a decimal-comma locale.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <clocale>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <locale>
+#include <string>
+#include <vector>
+
+#include "core/settings.h"
+#include "files/file_io.h"
+
+namespace file_tests {
+
+inline std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::string Fixture(const std::string& name) {
+    const std::string path = std::string(TESSARO_TEST_DATA_DIR) + "/files/" + name;
+    if (!std::filesystem::exists(path))
+        ADD_FAILURE() << "missing fixture " << path;
+    return ReadBytes(path);
+}
+
+inline bool RunningAsRoot() {
+    return ::geteuid() == 0;
+}
+
+// Every test runs in a fresh folder of its own (ctest runs tests in parallel), made the working
+// directory, with default Settings and no injected fault.
+class FileTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        previous_ = std::filesystem::current_path();
+        std::string pattern = (std::filesystem::temp_directory_path() / "tessaro-files-XXXXXX");
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        folder_ = pattern;
+        std::filesystem::current_path(folder_);
+        Settings = TSettings{};
+        files::SetWriteFaultForTesting({});
+        files::FileOperationCountsForTesting() = {};
+    }
+    void TearDown() override {
+        files::SetWriteFaultForTesting({});
+        Settings = TSettings{};
+        std::filesystem::current_path(previous_);
+        // Folders a test made read-only must be writable again to be removed.
+        std::error_code ignored;
+        for (auto& entry : std::filesystem::recursive_directory_iterator(folder_, ignored)) {
+            if (entry.is_directory(ignored) && !entry.is_symlink(ignored))
+                std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
+                                             std::filesystem::perm_options::add, ignored);
+        }
+        std::filesystem::permissions(folder_, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ignored);
+        std::filesystem::remove_all(folder_, ignored);
+    }
+
+    // Names in the folder, the temporary files a failed save must not leave behind included.
+    std::vector<std::string> FolderEntries() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(folder_))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    std::filesystem::path folder_;
+    std::filesystem::path previous_;
+};
+
+// Switches the C library and the C++ global locale to one that writes "1,5", for the life of the
+// object; `active()` is false when the system has none (the test then skips).
+class CommaLocale {
+  public:
+    CommaLocale() {
+        previousC_ = std::setlocale(LC_ALL, nullptr);
+        previousCpp_ = std::locale();
+        for (const char* name : {"ru_RU.UTF-8", "ru_RU.utf8", "de_DE.UTF-8", "de_DE.utf8",
+                                 "fr_FR.UTF-8", "ru_RU.CP1251", "uk_UA.UTF-8"}) {
+            if (std::setlocale(LC_ALL, name) && std::localeconv()->decimal_point[0] == ',') {
+                try {
+                    std::locale::global(std::locale(name));
+                } catch (const std::runtime_error&) {
+                }
+                active_ = true;
+                return;
+            }
+        }
+        std::setlocale(LC_ALL, previousC_.c_str());
+    }
+    ~CommaLocale() {
+        std::locale::global(previousCpp_);
+        std::setlocale(LC_ALL, previousC_.c_str());
+    }
+    bool active() const { return active_; }
+
+  private:
+    std::string previousC_;
+    std::locale previousCpp_;
+    bool active_ = false;
+};
+
+#define SKIP_WITHOUT_COMMA_LOCALE(locale)                                                   \
+    if (!(locale).active())                                                                 \
+    GTEST_SKIP() << "no locale with a decimal comma is installed (e.g. localedef -i ru_RU " \
+                    "-f UTF-8 ru_RU.UTF-8)"
+
+}  // namespace file_tests

@@ -1,0 +1,340 @@
+#include "files/config_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <variant>
+
+#include "file_test_support.h"
+#include "files/profile_store.h"
+
+namespace fs = std::filesystem;
+using file_tests::FileTest;
+using file_tests::Fixture;
+using file_tests::ReadBytes;
+using file_tests::WriteBytes;
+
+namespace {
+
+using ConfigFile = FileTest;
+
+const ParamRow& Row(const char* key) {
+    for (const ParamRow& row : ParamTable) {
+        if (std::strcmp(row.key, key) == 0)
+            return row;
+    }
+    throw std::runtime_error(std::string("no row ") + key);
+}
+
+TEST(ParamTableRows, FollowTheFileOrderAndReferToTheirFields) {
+    ASSERT_EQ(ParamTable.size(), 50u);
+    EXPECT_STREQ(ParamTable[0].key, "SamplesPerChannel");
+    EXPECT_STREQ(ParamTable[3].key, "DirFileName");
+    EXPECT_STREQ(ParamTable[3].section, "Option");
+    EXPECT_STREQ(ParamTable[4].section, "device0_tessaro0");
+    EXPECT_STREQ(ParamTable[9].key, "FrequencyNCO0");
+    EXPECT_STREQ(ParamTable[24].key, "FrequencyNCO15");
+    EXPECT_STREQ(ParamTable[25].key, "InputSource0");
+    EXPECT_STREQ(ParamTable[40].key, "InputSource15");
+    EXPECT_STREQ(ParamTable[49].key, "MaskSelFreqNCO");
+    EXPECT_EQ(std::get<float*>(ParamTable[24].field), &Settings.FrequencyNCO[15]);
+    EXPECT_EQ(std::get<int32_t*>(ParamTable[40].field), &Settings.InputSource[15]);
+    EXPECT_EQ(std::get<double*>(Row("ExternalClockValue").field), &Settings.ExternalClockValue);
+    EXPECT_EQ(Row("DDCChannelMask").kind, ParamKind::Hex);
+    EXPECT_EQ(Row("ComparatorThresholdSDX").kind, ParamKind::Float);
+    EXPECT_EQ(Row("DDCProgramFile").kind, ParamKind::String);
+}
+
+TEST_F(ConfigFile, DefaultsAreWrittenByteForByte) {
+    std::string error;
+    ASSERT_TRUE(WriteConfig("std.cfg", &error)) << error;
+    EXPECT_EQ(ReadBytes("std.cfg"), Fixture("std_defaults.cfg"));
+    EXPECT_EQ(ConfigText(), Fixture("std_defaults.cfg"));
+}
+
+// Sets every row to something other than its default, in every kind.
+void SetNonDefaults() {
+    Settings.SamplesPerChannel = 16384;
+    Settings.EnableDDC = 0;
+    Settings.WorkMode = 0;
+    Settings.DirFileName = "D:\\records\\run 12;a.bin";
+    Settings.ClockSource = 1;
+    Settings.ExternalClockValue = 122880000.5;
+    Settings.DDCChannelMask = -1;
+    Settings.ChannelMask = 0xA;
+    Settings.DataFormat = 4;
+    for (int i = 0; i < kDdcChannels; ++i) {
+        Settings.FrequencyNCO[i] = 1000.5f * static_cast<float>(i + 1);
+        Settings.InputSource[i] = 3 - (i % 4);
+    }
+    Settings.AdcGainMask = INT32_MIN;
+    Settings.Dither = 0;
+    Settings.StartSource = 4;
+    Settings.ComparatorThresholdSDX = -2.5f;
+    Settings.MasterMode = 2;
+    Settings.DDCSyncMode = 2;
+    Settings.DDCProgramFile = "PRGFILES\\Wide.prg";
+    Settings.FreqNC0 = 0.5f;
+    Settings.MaskSelFreqNCO = 0x8001;
+}
+
+TEST_F(ConfigFile, EveryRowSurvivesAWriteAndARead) {
+    SetNonDefaults();
+    const TSettings written = Settings;
+    ASSERT_TRUE(WriteConfig("round.cfg"));
+    Settings = TSettings{};
+    ASSERT_TRUE(ReadConfig("round.cfg"));
+    EXPECT_EQ(Settings.SamplesPerChannel, written.SamplesPerChannel);
+    EXPECT_EQ(Settings.EnableDDC, written.EnableDDC);
+    EXPECT_EQ(Settings.WorkMode, written.WorkMode);
+    EXPECT_EQ(Settings.DirFileName, written.DirFileName);
+    EXPECT_EQ(Settings.ClockSource, written.ClockSource);
+    EXPECT_EQ(Settings.ExternalClockValue, written.ExternalClockValue);
+    EXPECT_EQ(Settings.DDCChannelMask, written.DDCChannelMask);
+    EXPECT_EQ(Settings.ChannelMask, written.ChannelMask);
+    EXPECT_EQ(Settings.DataFormat, written.DataFormat);
+    for (int i = 0; i < kDdcChannels; ++i) {
+        EXPECT_EQ(Settings.FrequencyNCO[i], written.FrequencyNCO[i]) << i;
+        EXPECT_EQ(Settings.InputSource[i], written.InputSource[i]) << i;
+    }
+    EXPECT_EQ(Settings.AdcGainMask, written.AdcGainMask);
+    EXPECT_EQ(Settings.Dither, written.Dither);
+    EXPECT_EQ(Settings.StartSource, written.StartSource);
+    EXPECT_EQ(Settings.ComparatorThresholdSDX, written.ComparatorThresholdSDX);
+    EXPECT_EQ(Settings.MasterMode, written.MasterMode);
+    EXPECT_EQ(Settings.DDCSyncMode, written.DDCSyncMode);
+    EXPECT_EQ(Settings.DDCProgramFile, written.DDCProgramFile);
+    EXPECT_EQ(Settings.FreqNC0, written.FreqNC0);
+    EXPECT_EQ(Settings.MaskSelFreqNCO, written.MaskSelFreqNCO);
+    // Values no configuration file holds are left alone.
+    EXPECT_EQ(Settings.DirNumBufWrite, 10);
+    EXPECT_EQ(Settings.DirFileBufSize, 4096);
+    EXPECT_EQ(Settings.InternalClockValue, 100000000.0);
+
+    const std::string text = ReadBytes("round.cfg");
+    EXPECT_NE(text.find("\r\nDDCChannelMask= 0xffffffff\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\r\nAdcGainMask= 0x80000000\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\r\nExternalClockValue= 122880000.5\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\r\nDirFileName= D:\\records\\run 12;a.bin\r\n"), std::string::npos);
+}
+
+TEST_F(ConfigFile, ReadingTheDefaultsFileRestoresTheDefaults) {
+    WriteBytes("std.cfg", Fixture("std_defaults.cfg"));
+    SetNonDefaults();
+    ASSERT_TRUE(ReadConfig("std.cfg"));
+    // Every row prints as it did, and the reals are the exact defaults.
+    EXPECT_EQ(ConfigText(), Fixture("std_defaults.cfg"));
+    const TSettings defaults;
+    for (int i = 0; i < kDdcChannels; ++i)
+        EXPECT_EQ(Settings.FrequencyNCO[i], defaults.FrequencyNCO[i]) << i;
+    EXPECT_EQ(Settings.ExternalClockValue, defaults.ExternalClockValue);
+    EXPECT_EQ(Settings.ComparatorThresholdSDX, defaults.ComparatorThresholdSDX);
+    EXPECT_EQ(Settings.FreqNC0, defaults.FreqNC0);
+    EXPECT_EQ(Settings.DirFileName, defaults.DirFileName);
+    EXPECT_EQ(Settings.DDCProgramFile, defaults.DDCProgramFile);
+}
+
+TEST_F(ConfigFile, RealsKeepOneDecimal) {
+    Settings.ComparatorThresholdSDX = 1.26f;
+    Settings.FrequencyNCO[0] = 0.25f;  // an exact tie rounds to even
+    Settings.ExternalClockValue = 0.35;
+    ASSERT_TRUE(WriteConfig("r.cfg"));
+    const std::string text = ReadBytes("r.cfg");
+    EXPECT_NE(text.find("\r\nComparatorThresholdSDX= 1.3\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\r\nFrequencyNCO0= 0.2\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\r\nExternalClockValue= 0.3\r\n"), std::string::npos);
+    ASSERT_TRUE(ReadConfig("r.cfg"));
+    EXPECT_EQ(Settings.ComparatorThresholdSDX, 1.3f);
+    EXPECT_EQ(Settings.FrequencyNCO[0], 0.2f);
+    EXPECT_EQ(Settings.ExternalClockValue, 0.3);
+}
+
+TEST_F(ConfigFile, APartialFileSetsEverythingElseToZero) {
+    WriteBytes("part.cfg", "[Option]\r\nSamplesPerChannel= 2048\r\n");
+    ASSERT_TRUE(ReadConfig("part.cfg"));
+    EXPECT_EQ(Settings.SamplesPerChannel, 2048);
+    EXPECT_EQ(Settings.DirFileName, "0");
+    EXPECT_EQ(Settings.DDCProgramFile, "0");
+    for (const ParamRow& row : ParamTable) {
+        if (std::strcmp(row.key, "SamplesPerChannel") == 0)
+            continue;
+        std::visit(
+            [&](auto* field) {
+                if constexpr (!std::is_same_v<decltype(field), std::string*>) {
+                    EXPECT_EQ(*field, 0) << row.key;
+                }
+            },
+            row.field);
+    }
+}
+
+TEST_F(ConfigFile, MaskTexts) {
+    struct Case {
+        const char* text;
+        int32_t value;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"0XFF",        255},
+        {"255",         255},
+        {"ff",          0},
+        {"0xffffffff",  -1},
+        {"4294967295",  -1},
+        {"-1",          -1},
+        {"0xFFFF0000",  static_cast<int32_t>(0xFFFF0000u)},
+        {"0x100000000", -1},
+        {"",            0},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        WriteBytes("m.cfg", std::string("[device0_tessaro0]\r\nDDCChannelMask= ") + c.text +
+                                "\r\nSamplesPerChannel= " + c.text + "\r\n");
+        ASSERT_TRUE(ReadConfig("m.cfg"));
+        EXPECT_EQ(Settings.DDCChannelMask, c.value) << c.text;
+    }
+}
+
+TEST_F(ConfigFile, ANegativeMaskIsWrittenAsItsBitPatternAndReadsBack) {
+    Settings.DDCChannelMask = -16;
+    ASSERT_TRUE(WriteConfig("n.cfg"));
+    EXPECT_NE(ReadBytes("n.cfg").find("\r\nDDCChannelMask= 0xfffffff0\r\n"), std::string::npos);
+    Settings.DDCChannelMask = 0;
+    ASSERT_TRUE(ReadConfig("n.cfg"));
+    EXPECT_EQ(Settings.DDCChannelMask, -16);
+}
+
+TEST_F(ConfigFile, TheSpaceLineReadsLikeAnEmptyLine) {
+    std::string text = Fixture("std_defaults.cfg");
+    const std::size_t space = text.find("\r\n \r\n");
+    ASSERT_NE(space, std::string::npos);
+    text.erase(space + 2, 1);
+    WriteBytes("blank.cfg", text);
+    SetNonDefaults();
+    ASSERT_TRUE(ReadConfig("blank.cfg"));
+    const std::string reread = ConfigText();
+    EXPECT_EQ(reread, Fixture("std_defaults.cfg"));
+}
+
+TEST_F(ConfigFile, OtherLetterCaseAndLineEndingsAreFound) {
+    WriteBytes("case.cfg",
+               "[OPTION]\nsamplesperchannel=8192\n[Device0_Tessaro0]\nDDCCHANNELMASK = 0x3\t\n");
+    ASSERT_TRUE(ReadConfig("case.cfg"));
+    EXPECT_EQ(Settings.SamplesPerChannel, 8192);
+    EXPECT_EQ(Settings.DDCChannelMask, 3);
+}
+
+TEST_F(ConfigFile, LongStringsAreCutTo255OnReading) {
+    Settings.DirFileName = std::string(255, 'a');
+    ASSERT_TRUE(WriteConfig("s.cfg"));
+    Settings = TSettings{};
+    ASSERT_TRUE(ReadConfig("s.cfg"));
+    EXPECT_EQ(Settings.DirFileName, std::string(255, 'a'));
+
+    WriteBytes("s.cfg", "[Option]\r\nDirFileName= " + std::string(300, 'b') + "\r\n");
+    ASSERT_TRUE(ReadConfig("s.cfg"));
+    EXPECT_EQ(Settings.DirFileName, std::string(255, 'b'));
+}
+
+TEST_F(ConfigFile, AStringWithALineBreakIsCutThere) {
+    Settings.DirFileName = "a.bin\r\n[Option]\r\nEnableDDC= 7";
+    ASSERT_TRUE(WriteConfig("b.cfg"));
+    Settings = TSettings{};
+    ASSERT_TRUE(ReadConfig("b.cfg"));
+    EXPECT_EQ(Settings.DirFileName, "a.bin");
+    EXPECT_EQ(Settings.EnableDDC, 1);
+}
+
+TEST_F(ConfigFile, AMissingFileChangesNothing) {
+    SetNonDefaults();
+    const TSettings before = Settings;
+    std::string error;
+    EXPECT_FALSE(ReadConfig("nowhere.cfg", &error));
+    EXPECT_EQ(error, "cannot read \"nowhere.cfg\": No such file or directory");
+    EXPECT_EQ(Settings.DirFileName, before.DirFileName);
+    EXPECT_EQ(Settings.SamplesPerChannel, before.SamplesPerChannel);
+}
+
+TEST_F(ConfigFile, AFolderInPlaceOfTheFileFailsBothWays) {
+    fs::create_directory("std.cfg");
+    std::string error;
+    EXPECT_FALSE(ReadConfig("std.cfg", &error));
+    EXPECT_EQ(error, "cannot read \"std.cfg\": Is a directory");
+    EXPECT_FALSE(WriteConfig("std.cfg", &error));
+    EXPECT_EQ(error, "cannot write \"std.cfg\": Is a directory");
+    EXPECT_TRUE(fs::is_directory("std.cfg"));
+}
+
+TEST_F(ConfigFile, AMissingFolderFails) {
+    std::string error;
+    EXPECT_FALSE(WriteConfig("CONFIGS/x.cfg", &error));
+    EXPECT_EQ(error, "cannot write \"CONFIGS/x.cfg\": No such file or directory");
+}
+
+TEST_F(ConfigFile, AFailedSaveLeavesTheOldFile) {
+    WriteBytes("std.cfg", "old");
+    files::SetWriteFaultForTesting(files::WriteFault{100});
+    std::string error;
+    EXPECT_FALSE(WriteConfig("std.cfg", &error));
+    EXPECT_EQ(error, "cannot write \"std.cfg\": No space left on device");
+    EXPECT_EQ(ReadBytes("std.cfg"), "old");
+    EXPECT_EQ(FolderEntries(), std::vector<std::string>{"std.cfg"});
+}
+
+TEST_F(ConfigFile, ASaveInterruptedBeforeTheRenameLeavesTheOldFile) {
+    WriteBytes("std.cfg", "old");
+    files::SetWriteFaultForTesting(files::WriteFault{{}, files::WriteFault::BeforeRename::Stop});
+    EXPECT_FALSE(WriteConfig("std.cfg"));
+    EXPECT_EQ(ReadBytes("std.cfg"), "old");
+}
+
+TEST_F(ConfigFile, HostileContentReadsWithoutHarm) {
+    std::string garbage;
+    for (int i = 0; i < 200000; ++i)
+        garbage += static_cast<char>((i * 131 + i / 7) % 256);
+    for (const std::string& text :
+         {garbage, "[Option]\r\nSamplesPerChannel=" + std::string(3000000, '9') + "\r\n",
+          std::string("[device0_tessaro0]\nFrequencyNCO0=1e999999\nExternalClockValue=-1e400\n"
+                      "FreqNC0=1e39\nComparatorThresholdSDX=.\nDDCChannelMask=0x\n"),
+          std::string(1000000, '[') + "\n" + std::string(1000000, '=')}) {
+        WriteBytes("bad.cfg", text);
+        EXPECT_TRUE(ReadConfig("bad.cfg"));
+    }
+    EXPECT_EQ(Settings.FrequencyNCO[0], 0.0f);  // the last file lacks the key
+    WriteBytes("bad.cfg",
+               "[device0_tessaro0]\nFrequencyNCO0=1e999999\nExternalClockValue=-1e400\n"
+               "FreqNC0=1e39\n");
+    ASSERT_TRUE(ReadConfig("bad.cfg"));
+    EXPECT_EQ(Settings.FrequencyNCO[0], FLT_MAX);
+    EXPECT_EQ(Settings.ExternalClockValue, -DBL_MAX);
+    EXPECT_EQ(Settings.FreqNC0, FLT_MAX);
+    // Saturated values still make a file that reads back the same.
+    ASSERT_TRUE(WriteConfig("back.cfg"));
+    ASSERT_TRUE(ReadConfig("back.cfg"));
+    EXPECT_EQ(Settings.FrequencyNCO[0], FLT_MAX);
+}
+
+TEST_F(ConfigFile, ACommaLocaleStillWritesAndReadsPoints) {
+    file_tests::CommaLocale locale;
+    SKIP_WITHOUT_COMMA_LOCALE(locale);
+    ASSERT_TRUE(WriteConfig("std.cfg"));
+    EXPECT_EQ(ReadBytes("std.cfg"), Fixture("std_defaults.cfg"));
+    WriteBytes("c.cfg", "[device0_tessaro0]\r\nComparatorThresholdSDX= 1.5\r\nFreqNC0= 2,5\r\n");
+    ASSERT_TRUE(ReadConfig("c.cfg"));
+    EXPECT_EQ(Settings.ComparatorThresholdSDX, 1.5f);
+    EXPECT_EQ(Settings.FreqNC0, 2.0f);
+}
+
+TEST_F(ConfigFile, NamesAreTakenRelativeToTheWorkingDirectoryAtTheTime) {
+    fs::create_directory("CONFIGS");
+    fs::current_path("CONFIGS");
+    ASSERT_TRUE(WriteConfig("mine.cfg"));
+    fs::current_path(folder_);
+    EXPECT_TRUE(fs::exists("CONFIGS/mine.cfg"));
+    EXPECT_FALSE(ReadConfig("mine.cfg"));
+    EXPECT_TRUE(ReadConfig("CONFIGS/mine.cfg"));
+}
+
+}  // namespace

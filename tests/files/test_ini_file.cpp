@@ -1,0 +1,318 @@
+#include "files/ini_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "file_test_support.h"
+#include "files/profile_store.h"
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+using file_tests::FileTest;
+using file_tests::Fixture;
+using file_tests::ReadBytes;
+using file_tests::WriteBytes;
+
+namespace {
+
+using IniFile = FileTest;
+
+// The settings the commented fixture is written with.
+void SetFixtureSettings() {
+    Settings.SamplesPerChannel = 4096;
+    Settings.EnableDDC = 1;
+    Settings.WorkMode = 0;
+    Settings.DirFileName = "C:\\DATA\\run 7.bin";
+    Settings.DirNumBufWrite = 25;
+    Settings.ClockSource = 1;
+    Settings.ExternalClockValue = 122880000.0;
+    Settings.DDCChannelMask = 0xF0;
+    Settings.ChannelMask = -1;
+    Settings.DataFormat = 4;
+    Settings.FrequencyNCO[0] = 1.26f;
+    Settings.FrequencyNCO[1] = 0.05f;
+    Settings.FrequencyNCO[2] = 21400000.0f;
+    Settings.FrequencyNCO[3] = -5.5f;
+    Settings.InputSource[0] = -1;
+    Settings.AdcGainMask = 0xA;
+    Settings.Dither = 0;
+    Settings.StartSource = 4;
+    Settings.ComparatorThresholdSDX = -2.345f;
+    Settings.MasterMode = 2;
+    Settings.DDCSyncMode = 2;
+    Settings.DDCProgramFile = "PRGFILES\\IsGsm.prg";
+    // Never written to this file.
+    Settings.DirFileBufSize = 1;
+    Settings.InternalClockValue = 5.0;
+    Settings.FreqNC0 = 7.0f;
+    Settings.MaskSelFreqNCO = 0x1234;
+}
+
+TEST_F(IniFile, CommentedFileIsWrittenByteForByte) {
+    WriteBytes("exam_ddc.ini", Fixture("exam_ddc_in.ini"));
+    SetFixtureSettings();
+    std::string error;
+    ASSERT_TRUE(WriteIni("exam_ddc.ini", &error)) << error;
+    EXPECT_EQ(ReadBytes("exam_ddc.ini"), Fixture("exam_ddc_expected.ini"));
+}
+
+TEST_F(IniFile, WritingTwiceEqualsWritingOnce) {
+    WriteBytes("exam_ddc.ini", Fixture("exam_ddc_in.ini"));
+    SetFixtureSettings();
+    ASSERT_TRUE(WriteIni("exam_ddc.ini"));
+    files::FileOperationCountsForTesting() = {};
+    ASSERT_TRUE(WriteIni("exam_ddc.ini"));
+    EXPECT_EQ(ReadBytes("exam_ddc.ini"), Fixture("exam_ddc_expected.ini"));
+    // Nothing changed, so nothing was written.
+    EXPECT_EQ(files::FileOperationCountsForTesting().reads, 1);
+    EXPECT_EQ(files::FileOperationCountsForTesting().writes, 0);
+}
+
+TEST_F(IniFile, OneReadAndOneWriteForAllTheKeys) {
+    WriteBytes("exam_ddc.ini", Fixture("exam_ddc_in.ini"));
+    ASSERT_TRUE(WriteIni("exam_ddc.ini"));
+    EXPECT_EQ(files::FileOperationCountsForTesting().reads, 1);
+    EXPECT_EQ(files::FileOperationCountsForTesting().writes, 1);
+}
+
+TEST_F(IniFile, AMissingFileIsCreatedWithEveryKey) {
+    std::string error;
+    ASSERT_TRUE(WriteIni("exam_ddc.ini", &error)) << error;
+    EXPECT_EQ(ReadBytes("exam_ddc.ini"), Fixture("exam_ddc_new.ini"));
+}
+
+TEST_F(IniFile, ValueTextFormats) {
+    struct Case {
+        const char* name;
+        void (*set)();
+        std::string line;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"decimal",          [] { Settings.SamplesPerChannel = 2048; },   "SamplesPerChannel= 2048\t\t;c\r\n"},
+        {"unsigned",         [] { Settings.SamplesPerChannel = -1; },     "SamplesPerChannel= 4294967295\t\t;c\r\n"},
+        {"hex upper case",   [] { Settings.DDCChannelMask = 0xffff; },    "DDCChannelMask= 0xFFFF\t\t;c\r\n"},
+        {"hex negative",     [] { Settings.DDCChannelMask = -2; },        "DDCChannelMask= 0xFFFFFFFE\t\t;c\r\n"},
+        {"hex zero",         [] { Settings.DDCChannelMask = 0; },         "DDCChannelMask= 0x0\t\t;c\r\n"},
+        {"one decimal",      [] { Settings.ExternalClockValue = 110e6; }, "ExternalClockValue= 110000000.0\t;c\r\n"},
+        {"one decimal tie",  [] { Settings.FrequencyNCO[5] = 0.25f; },    "FrequencyNCO5= 0.2\t;c\r\n"},
+        {"two decimals",     [] { Settings.ComparatorThresholdSDX = 1; }, "ComparatorThresholdSDX= 1.00\t;c\r\n"},
+        {"two decimals neg", [] { Settings.ComparatorThresholdSDX = -0.125f; }, "ComparatorThresholdSDX= -0.12\t;c\r\n"},
+        {"string",           [] { Settings.DDCProgramFile = "P\\a b.prg"; }, "DDCProgramFile= P\\a b.prg\t;c\r\n"},
+        {"empty string",     [] { Settings.DirFileName = ""; },           "DirFileName= \t;c\r\n"},
+        {"string cut at LF", [] { Settings.DirFileName = "x.bin\nEnableDDC=7"; }, "DirFileName= x.bin\t;c\r\n"},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        Settings = TSettings{};
+        c.set();
+        const std::string key = c.line.substr(0, c.line.find('='));
+        const std::string section =
+            key == "SamplesPerChannel" || key == "DirFileName" ? "Option" : "device0_tessaro0";
+        ProfileStore store("[" + section + "]\r\n" + key + "=x ;c\r\n");
+        WriteIniTo(store);
+        const std::string bytes = store.Bytes();
+        EXPECT_EQ(bytes.substr(section.size() + 4, c.line.size()), c.line) << c.name;
+    }
+}
+
+TEST_F(IniFile, DataFormatFollowsTheSampleSource) {
+    struct Case {
+        int32_t enableDdc;
+        std::string input;
+        std::string expectedLine;  // "" when the file must keep the input line
+    };
+    const std::string present = "[device0_tessaro0]\r\nDataFormat= 7\t\t;формат\r\n";
+    const Case cases[] = {
+        {1, present, "DataFormat= 4\t\t;формат\r\n"},
+        {0, present, "DataFormat= 0\t\t;формат\r\n"},
+        {2, present, "DataFormat= 7\t\t;формат\r\n"},
+        {-1, present, "DataFormat= 7\t\t;формат\r\n"},
+        {2, "[device0_tessaro0]\r\n", ""},
+    };
+    for (const Case& c : cases) {
+        Settings = TSettings{};
+        Settings.EnableDDC = c.enableDdc;
+        Settings.DataFormat = 4;
+        Settings.AdcDataFormat = 0;
+        ProfileStore store(c.input);
+        WriteIniTo(store);
+        const std::string bytes = store.Bytes();
+        if (c.expectedLine.empty())
+            EXPECT_EQ(bytes.find("DataFormat"), std::string::npos) << c.enableDdc;
+        else
+            EXPECT_NE(bytes.find("\r\n" + c.expectedLine), std::string::npos) << c.enableDdc;
+    }
+}
+
+TEST_F(IniFile, CommentRules) {
+    struct Case {
+        const char* name;
+        std::string present;  // the text after "SamplesPerChannel="
+        std::string written;  // the line written for 1024
+    };
+    const std::string longComment(1000, '\xe9');
+    // clang-format off
+    const Case cases[] = {
+        {"second semicolon",  " 2048\t\t;a; b;c",       "SamplesPerChannel= 1024\t\t;a; b;c\r\n"},
+        {"no semicolon",      " 2048 old text",         "SamplesPerChannel= 1024\t\t;\r\n"},
+        {"NONAND is absent",  "NONAND",                 "SamplesPerChannel= 1024\t\t;\r\n"},
+        {"NONAND with more",  "NONAND;x",               "SamplesPerChannel= 1024\t\t;x\r\n"},
+        {"empty comment",     " 5\t\t;",                "SamplesPerChannel= 1024\t\t;\r\n"},
+        {"blanks kept inside"," 5 ;  a  b  ",           "SamplesPerChannel= 1024\t\t;  a  b\r\n"},
+        {"semicolon first",   ";only comment",          "SamplesPerChannel= 1024\t\t;only comment\r\n"},
+        {"8-bit comment",     " 5\t;\xd7\xe8\xf1\xeb\xee \x98\xff", "SamplesPerChannel= 1024\t\t;\xd7\xe8\xf1\xeb\xee \x98\xff\r\n"},
+        {"long comment whole"," 5\t\t;" + longComment,  "SamplesPerChannel= 1024\t\t;" + longComment + "\r\n"},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        Settings = TSettings{};
+        ProfileStore store("[Option]\r\nSamplesPerChannel=" + c.present + "\r\nx=y\r\n");
+        WriteIniTo(store);
+        EXPECT_EQ(store.Bytes().substr(10, c.written.size()), c.written) << c.name;
+        EXPECT_EQ(store.Bytes().substr(10 + c.written.size(), 5), "x=y\r\n") << c.name;
+    }
+}
+
+TEST_F(IniFile, LongStringValuesAndCommentsAreCarriedWhole) {
+    Settings.DirFileName = std::string(255, 'f');
+    const std::string comment(400, 'c');
+    WriteBytes("exam_ddc.ini", "[Option]\r\nDirFileName= x\t;" + comment + "\r\n");
+    ASSERT_TRUE(WriteIni("exam_ddc.ini"));
+    const std::string once = ReadBytes("exam_ddc.ini");
+    EXPECT_NE(once.find("\r\nDirFileName= " + std::string(255, 'f') + "\t;" + comment + "\r\n"),
+              std::string::npos);
+    ASSERT_TRUE(WriteIni("exam_ddc.ini"));
+    EXPECT_EQ(ReadBytes("exam_ddc.ini"), once);
+}
+
+TEST_F(IniFile, AFileNameHoldingASemicolonKeepsItsComment) {
+    Settings.DirFileName = "rec;1.bin";
+    WriteBytes("exam_ddc.ini", "[Option]\r\nDirFileName= exam.bin\t;имя файла\r\n");
+    ASSERT_TRUE(WriteIni("exam_ddc.ini"));
+    const std::string once = ReadBytes("exam_ddc.ini");
+    EXPECT_NE(once.find("\r\nDirFileName= rec;1.bin\t;имя файла\r\n"), std::string::npos);
+    ASSERT_TRUE(WriteIni("exam_ddc.ini"));
+    EXPECT_EQ(ReadBytes("exam_ddc.ini"), once);
+}
+
+TEST_F(IniFile, OwnValuesAreNeverWrittenAndOtherKeysStay) {
+    WriteBytes("exam_ddc.ini", Fixture("exam_ddc_in.ini"));
+    Settings.DirFileBufSize = 77;
+    Settings.InternalClockValue = 1.0;
+    ASSERT_TRUE(WriteIni("exam_ddc.ini"));
+    const std::string bytes = ReadBytes("exam_ddc.ini");
+    EXPECT_NE(bytes.find("\r\nDirFileBufSize= 8192\t\t;"), std::string::npos);
+    EXPECT_NE(bytes.find("\r\nInternalClockValue= 100000000.0\t;"), std::string::npos);
+    EXPECT_EQ(bytes.find("FreqNC0"), std::string::npos);
+    EXPECT_EQ(bytes.find("MaskSelFreqNCO"), std::string::npos);
+}
+
+TEST_F(IniFile, AByteOrderMarkStaysAndItsSectionIsUsed) {
+    WriteBytes("exam_ddc.ini", "\xEF\xBB\xBF[Option]\r\nSamplesPerChannel= 2048\t\t;c\r\n");
+    ASSERT_TRUE(WriteIni("exam_ddc.ini"));
+    const std::string bytes = ReadBytes("exam_ddc.ini");
+    EXPECT_EQ(bytes.rfind("\xEF\xBB\xBF[Option]\r\nSamplesPerChannel= 1024\t\t;c\r\n", 0), 0u);
+    EXPECT_EQ(bytes.find("[Option]", 12), std::string::npos);
+}
+
+TEST_F(IniFile, AFailedWriteLeavesTheFileUnchanged) {
+    WriteBytes("exam_ddc.ini", Fixture("exam_ddc_in.ini"));
+    files::SetWriteFaultForTesting(files::WriteFault{200});
+    std::string error;
+    EXPECT_FALSE(WriteIni("exam_ddc.ini", &error));
+    EXPECT_EQ(error, "cannot write \"exam_ddc.ini\": No space left on device");
+    EXPECT_EQ(ReadBytes("exam_ddc.ini"), Fixture("exam_ddc_in.ini"));
+    EXPECT_EQ(FolderEntries(), std::vector<std::string>{"exam_ddc.ini"});
+
+    files::SetWriteFaultForTesting(files::WriteFault{{}, files::WriteFault::BeforeRename::Stop});
+    EXPECT_FALSE(WriteIni("exam_ddc.ini"));
+    EXPECT_EQ(ReadBytes("exam_ddc.ini"), Fixture("exam_ddc_in.ini"));
+}
+
+TEST_F(IniFile, AFolderInPlaceOfTheFileFails) {
+    fs::create_directory("exam_ddc.ini");
+    std::string error;
+    EXPECT_FALSE(WriteIni("exam_ddc.ini", &error));
+    EXPECT_EQ(error, "cannot read \"exam_ddc.ini\": Is a directory");
+    EXPECT_FALSE(ReadIni("exam_ddc.ini", &error));
+    EXPECT_TRUE(fs::is_directory("exam_ddc.ini"));
+}
+
+TEST_F(IniFile, AMissingFolderFails) {
+    std::string error;
+    EXPECT_FALSE(WriteIni("gone/exam_ddc.ini", &error));
+    EXPECT_EQ(error, "cannot write \"gone/exam_ddc.ini\": No such file or directory");
+}
+
+TEST_F(IniFile, ReadIniTakesTheTwoValues) {
+    WriteBytes("exam_ddc.ini", Fixture("exam_ddc_in.ini"));
+    ASSERT_TRUE(ReadIni("exam_ddc.ini"));
+    EXPECT_EQ(Settings.DirFileBufSize, 8192);
+    EXPECT_EQ(Settings.InternalClockValue, 100000000.0);
+    EXPECT_EQ(Settings.SamplesPerChannel, 1024);  // nothing else is read
+}
+
+TEST_F(IniFile, ReadIniValueTexts) {
+    struct Case {
+        std::string file;
+        int32_t bufferSize;
+        double clock;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"[Option]\r\nDirFileBufSize= 2048 ;kb\r\n[device0_tessaro0]\r\nInternalClockValue= 125e6 ;Hz\r\n",
+                                                               2048,      125e6},
+        {"[option]\nDIRFILEBUFSIZE=0x10\n",                    0,         0.0},   // decimal only
+        {"",                                                   0,         0.0},   // keys missing
+        {"[Option]\r\nDirFileBufSize= -4\r\n",                 -4,        0.0},
+        {"[Option]\r\nDirFileBufSize= 99999999999\r\n",        INT32_MAX, 0.0},
+        {"[device0_tessaro0]\r\nInternalClockValue= 1,5e8\r\n", 0,        1.0},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        WriteBytes("exam_ddc.ini", c.file);
+        ASSERT_TRUE(ReadIni("exam_ddc.ini"));
+        EXPECT_EQ(Settings.DirFileBufSize, c.bufferSize) << c.file;
+        EXPECT_EQ(Settings.InternalClockValue, c.clock) << c.file;
+    }
+}
+
+TEST_F(IniFile, AMissingFileKeepsBothValues) {
+    std::string error;
+    EXPECT_FALSE(ReadIni("exam_ddc.ini", &error));
+    EXPECT_EQ(error, "cannot read \"exam_ddc.ini\": No such file or directory");
+    EXPECT_EQ(Settings.DirFileBufSize, 4096);
+    EXPECT_EQ(Settings.InternalClockValue, 100000000.0);
+}
+
+TEST_F(IniFile, ACommaLocaleStillWritesPoints) {
+    file_tests::CommaLocale locale;
+    SKIP_WITHOUT_COMMA_LOCALE(locale);
+    WriteBytes("exam_ddc.ini", Fixture("exam_ddc_in.ini"));
+    SetFixtureSettings();
+    ASSERT_TRUE(WriteIni("exam_ddc.ini"));
+    EXPECT_EQ(ReadBytes("exam_ddc.ini"), Fixture("exam_ddc_expected.ini"));
+    ASSERT_TRUE(ReadIni("exam_ddc.ini"));
+    EXPECT_EQ(Settings.InternalClockValue, 100000000.0);
+}
+
+TEST_F(IniFile, HostileFilesAreWrittenWithoutHarm) {
+    std::string garbage;
+    for (int i = 0; i < 100000; ++i)
+        garbage += static_cast<char>((i * 37 + i / 13) % 256);
+    for (const std::string& text :
+         {garbage, "[Option]"s, "[Option]\r\nSamplesPerChannel" + std::string(100000, '='),
+          "\r\r\r[device0_tessaro0]\r\r"s, std::string(50000, '\n'), "\0\0\0[Option]\0"s}) {
+        WriteBytes("exam_ddc.ini", text);
+        ASSERT_TRUE(WriteIni("exam_ddc.ini"));
+        const std::string once = ReadBytes("exam_ddc.ini");
+        ASSERT_TRUE(WriteIni("exam_ddc.ini"));
+        EXPECT_EQ(ReadBytes("exam_ddc.ini"), once);
+        EXPECT_TRUE(ReadIni("exam_ddc.ini"));
+    }
+}
+
+}  // namespace
