@@ -5,26 +5,14 @@
 #include <limits>
 #include <system_error>
 
+#include "core/digits.h"
 #include "core/errors.h"
 #include "core/settings.h"
 
 namespace {
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 bool IsBlank(char c) {
     return c == ' ';
-}
-
-int HexDigitValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 [[noreturn]] void ThrowNotReal(std::string_view text) {

@@ -6,22 +6,10 @@
 #include <limits>
 #include <system_error>
 
+#include "core/digits.h"
+
 namespace files {
 namespace {
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-int HexDigitValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 std::size_t SkipWhiteSpace(std::string_view text) {
     std::size_t i = 0;

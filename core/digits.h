@@ -1,0 +1,17 @@
+// Digit classes for number texts, independent of the process locale.
+#pragma once
+
+constexpr bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The value of a hexadecimal digit, or -1 for any other character.
+constexpr int HexDigitValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
