@@ -31,7 +31,7 @@ void CheckAdc(int adc) {
     }
 }
 
-// A drive specification such as "D:" names no directory.
+// A drive such as "D:" names no directory.
 bool IsDriveName(std::string_view name) {
     return name.size() == 2 && name[1] == ':';
 }
