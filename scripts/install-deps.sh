@@ -11,6 +11,7 @@ packages=(
     clang libclang-rt-14-dev           # fuzzing (libFuzzer) and sanitizer runtimes
     xvfb xauth                         # running the window without a screen
     fonts-dejavu-core                  # a font for the window when none is installed
+    locales                            # a decimal-comma locale for the locale tests
 )
 
 missing=()
@@ -20,20 +21,33 @@ for p in "${packages[@]}"; do
     fi
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
+# The files must come out the same under a locale whose decimal separator is a comma.
+need_locale=0
+if ! locale -a 2>/dev/null | grep -qix 'ru_RU.utf8'; then
+    need_locale=1
+fi
+
+if [ ${#missing[@]} -eq 0 ] && [ $need_locale -eq 0 ]; then
     exit 0
 fi
 
-echo "Installing missing packages: ${missing[*]}"
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then
     if command -v sudo >/dev/null 2>&1; then
         sudo="sudo"
     else
-        echo "These packages are missing and installing them needs root: ${missing[*]}" >&2
+        echo "Setting up needs root: missing packages: ${missing[*]:-none}," \
+             "ru_RU.UTF-8 locale missing: $need_locale" >&2
         exit 1
     fi
 fi
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing missing packages: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    $sudo apt-get update -qq
+    $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+if [ $need_locale -eq 1 ]; then
+    echo "Generating the ru_RU.UTF-8 locale"
+    $sudo localedef -i ru_RU -f UTF-8 ru_RU.UTF-8
+fi
