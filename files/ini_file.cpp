@@ -101,9 +101,9 @@ std::string_view StringAsRead(const std::string& value) {
 }
 
 // The comment to carry over: the text after the first ";" of the present value. For a string row
-// whose present value starts with the string being written, the ";" after it counts instead, so
-// that a file name holding ";" is not taken for the start of its comment (without a ";" in the
-// name that is the first ";" anyway).
+// whose present value starts with the string being written, the ";" after it counts instead (and
+// nothing after it means no comment), so that a file name holding ";" is not taken for the start
+// of its comment (without a ";" in the name that is the first ";" anyway).
 std::string CarriedComment(const ProfileStore& store, const IniRow& row) {
     const std::string present = store.ReadWhole(row.section, row.key, kAbsent);
     if (present == kAbsent)
@@ -115,7 +115,9 @@ std::string CarriedComment(const ProfileStore& store, const IniRow& row) {
             std::size_t after = own.size();
             while (after < present.size() && files::IsWhiteSpace(present[after]))
                 ++after;
-            if (after < present.size() && present[after] == ';')
+            if (after == present.size())
+                semicolon = std::string::npos;
+            else if (present[after] == ';')
                 semicolon = after;
         }
     }

@@ -189,13 +189,26 @@ TEST_F(IniFile, LongStringValuesAndCommentsAreCarriedWhole) {
 }
 
 TEST_F(IniFile, AFileNameHoldingASemicolonKeepsItsComment) {
-    Settings.DirFileName = "rec;1.bin";
-    WriteBytes("exam_ddc.ini", "[Option]\r\nDirFileName= exam.bin\t;имя файла\r\n");
-    ASSERT_TRUE(WriteIni("exam_ddc.ini"));
-    const std::string once = ReadBytes("exam_ddc.ini");
-    EXPECT_NE(once.find("\r\nDirFileName= rec;1.bin\t;имя файла\r\n"), std::string::npos);
-    ASSERT_TRUE(WriteIni("exam_ddc.ini"));
-    EXPECT_EQ(ReadBytes("exam_ddc.ini"), once);
+    struct Case {
+        std::string present;  // the text after "DirFileName="
+        std::string written;
+    };
+    const Case cases[] = {
+        {" exam.bin\t;имя файла", "DirFileName= rec;1.bin\t;имя файла\r\n"},
+        {" rec;1.bin\t;имя файла", "DirFileName= rec;1.bin\t;имя файла\r\n"},
+        // The present value is the name itself: nothing follows it, so there is no comment.
+        {" rec;1.bin", "DirFileName= rec;1.bin\t;\r\n"},
+        {" rec;1.bin  ", "DirFileName= rec;1.bin\t;\r\n"},
+    };
+    for (const Case& c : cases) {
+        Settings.DirFileName = "rec;1.bin";
+        WriteBytes("exam_ddc.ini", "[Option]\r\nDirFileName=" + c.present + "\r\n");
+        ASSERT_TRUE(WriteIni("exam_ddc.ini"));
+        const std::string once = ReadBytes("exam_ddc.ini");
+        EXPECT_NE(once.find("\r\n" + c.written), std::string::npos) << c.present;
+        ASSERT_TRUE(WriteIni("exam_ddc.ini"));
+        EXPECT_EQ(ReadBytes("exam_ddc.ini"), once) << c.present;
+    }
 }
 
 TEST_F(IniFile, OwnValuesAreNeverWrittenAndOtherKeysStay) {
