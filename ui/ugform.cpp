@@ -1,9 +1,11 @@
 #include "ui/ugform.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCompleter>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -120,6 +122,12 @@ QString ChooseFile(QFileDialog* dialog, const QString& folder) {
         dialog->selectFile(last);
     }
     const int result = dialog->exec();
+    // A completion list still open when Enter accepted the name would stay over the window.
+    for (QCompleter* completer : dialog->findChildren<QCompleter*>()) {
+        if (QWidget* popup = completer->popup(); popup->isVisible()) {
+            popup->hide();
+        }
+    }
     dialog->parentWidget()->activateWindow();
     if (result != QDialog::Accepted || dialog->selectedFiles().isEmpty()) {
         return {};

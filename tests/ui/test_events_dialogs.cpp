@@ -1,9 +1,12 @@
 // The four file dialogs, accepted and cancelled: what they store, which files they read and write,
 // and that the working directory is the same afterwards.
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -95,6 +98,25 @@ TEST_F(DialogTest, DdcProgramChosenElsewhereKeepsItsFolderName) {
     EXPECT_EQ(Settings.DDCProgramFile, "DSP\\Alt.prg");
     EXPECT_EQ(W<QLineEdit>("Edit22")->text(), "DSP\\Alt.prg");
     EXPECT_EQ(QDir::currentPath(), WorkingDir());
+}
+
+// Enter typed while the name's completion list is open accepts the dialog with the list shown.
+TEST_F(DialogTest, CompletionListOpenAtAcceptanceDoesNotStayOverTheWindow) {
+    MakeDir("PRGFILES");
+    WriteBytes(Path("PRGFILES/IsGsm.prg"), "program");
+    auto* dialog = form_->findChild<QFileDialog*>("OpenDialog2");
+    ASSERT_NE(dialog, nullptr);
+    auto* completer = dialog->findChild<QCompleter*>();
+    ASSERT_NE(completer, nullptr);
+    QObject::connect(dialog, &QFileDialog::fileSelected, dialog,
+                     [completer] { completer->popup()->show(); });
+    modals_->AcceptNextDialog("OpenDialog2", Path("PRGFILES/IsGsm.prg"));
+
+    Click(W<QPushButton>("Button11"));
+
+    EXPECT_EQ(OnlyDialog().name, "OpenDialog2");
+    EXPECT_EQ(Settings.DDCProgramFile, "PRGFILES\\IsGsm.prg");
+    EXPECT_FALSE(completer->popup()->isVisible());
 }
 
 TEST_F(DialogTest, DdcProgramCancelled) {
