@@ -145,7 +145,10 @@ TGForm::TGForm(QWidget* parent) : QWidget(parent) {
     FormCreate(this);
     resize(sizeHint());
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        move(screen->availableGeometry().center() - rect().center());
+        // Centred, but a window taller or wider than the desktop keeps its caption on it.
+        const QRect desktop = screen->availableGeometry();
+        const QPoint centred = desktop.center() - rect().center();
+        move(std::max(centred.x(), desktop.left()), std::max(centred.y(), desktop.top()));
     }
 }
 

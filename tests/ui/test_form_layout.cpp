@@ -6,13 +6,16 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "tests/ui/support_form.h"
@@ -179,6 +182,17 @@ TEST_F(FormLayoutTest, WindowCaptionAndFont) {
     EXPECT_EQ(form_.windowTitle(), U(" Мастер TESSARO"));
     EXPECT_EQ(form_.font().pointSize(), 8);
     EXPECT_TRUE(form_.isWindow());
+}
+
+// Centred on the desktop; when taller than it (a small screen, a large scale) the caption stays on
+// it.
+TEST_F(FormLayoutTest, WindowIsCentredWithItsTopLeftOnTheDesktop) {
+    const QRect desktop = QGuiApplication::primaryScreen()->availableGeometry();
+    const QPoint centred = desktop.center() - form_.rect().center();
+    EXPECT_EQ(form_.pos(),
+              QPoint(std::max(centred.x(), desktop.left()), std::max(centred.y(), desktop.top())));
+    EXPECT_GE(form_.y(), desktop.top());
+    EXPECT_GE(form_.x(), desktop.left());
 }
 
 // ----- the control table and the gain pairs -----
