@@ -2,17 +2,19 @@
 
 #include <cstring>
 #include <new>
+#include <stdexcept>
 #include <type_traits>
 #include <vector>
 
 #include "files/file_io.h"
 #include "files/file_text.h"
 #include "files/profile_store.h"
+#include "files/settings_keys.h"
 
 namespace {
 
-constexpr const char* S1 = "Option";
-constexpr const char* S2 = "device0_tessaro0";
+constexpr const char* S1 = kOptionSection;
+constexpr const char* S2 = kDeviceSection;
 using K = ParamKind;
 constexpr TSettings& S = Settings;
 
@@ -26,60 +28,42 @@ struct Overloaded : Handlers... {
 template <typename... Handlers>
 Overloaded(Handlers...) -> Overloaded<Handlers...>;
 
-// clang-format off
-constexpr std::array<ParamRow, 50> kParamRows = {{
-    {S1, K::Int,    &S.SamplesPerChannel,      "SamplesPerChannel"},
-    {S1, K::Int,    &S.EnableDDC,              "EnableDDC"},
-    {S1, K::Int,    &S.WorkMode,               "WorkMode"},
-    {S1, K::String, &S.DirFileName,            "DirFileName"},
-    {S2, K::Int,    &S.ClockSource,            "ClockSource"},
-    {S2, K::Double, &S.ExternalClockValue,     "ExternalClockValue"},
-    {S2, K::Hex,    &S.DDCChannelMask,         "DDCChannelMask"},
-    {S2, K::Hex,    &S.ChannelMask,            "ChannelMask"},
-    {S2, K::Int,    &S.DataFormat,             "DataFormat"},
-    {S2, K::Float,  &S.FrequencyNCO[0],        "FrequencyNCO0"},
-    {S2, K::Float,  &S.FrequencyNCO[1],        "FrequencyNCO1"},
-    {S2, K::Float,  &S.FrequencyNCO[2],        "FrequencyNCO2"},
-    {S2, K::Float,  &S.FrequencyNCO[3],        "FrequencyNCO3"},
-    {S2, K::Float,  &S.FrequencyNCO[4],        "FrequencyNCO4"},
-    {S2, K::Float,  &S.FrequencyNCO[5],        "FrequencyNCO5"},
-    {S2, K::Float,  &S.FrequencyNCO[6],        "FrequencyNCO6"},
-    {S2, K::Float,  &S.FrequencyNCO[7],        "FrequencyNCO7"},
-    {S2, K::Float,  &S.FrequencyNCO[8],        "FrequencyNCO8"},
-    {S2, K::Float,  &S.FrequencyNCO[9],        "FrequencyNCO9"},
-    {S2, K::Float,  &S.FrequencyNCO[10],       "FrequencyNCO10"},
-    {S2, K::Float,  &S.FrequencyNCO[11],       "FrequencyNCO11"},
-    {S2, K::Float,  &S.FrequencyNCO[12],       "FrequencyNCO12"},
-    {S2, K::Float,  &S.FrequencyNCO[13],       "FrequencyNCO13"},
-    {S2, K::Float,  &S.FrequencyNCO[14],       "FrequencyNCO14"},
-    {S2, K::Float,  &S.FrequencyNCO[15],       "FrequencyNCO15"},
-    {S2, K::Int,    &S.InputSource[0],         "InputSource0"},
-    {S2, K::Int,    &S.InputSource[1],         "InputSource1"},
-    {S2, K::Int,    &S.InputSource[2],         "InputSource2"},
-    {S2, K::Int,    &S.InputSource[3],         "InputSource3"},
-    {S2, K::Int,    &S.InputSource[4],         "InputSource4"},
-    {S2, K::Int,    &S.InputSource[5],         "InputSource5"},
-    {S2, K::Int,    &S.InputSource[6],         "InputSource6"},
-    {S2, K::Int,    &S.InputSource[7],         "InputSource7"},
-    {S2, K::Int,    &S.InputSource[8],         "InputSource8"},
-    {S2, K::Int,    &S.InputSource[9],         "InputSource9"},
-    {S2, K::Int,    &S.InputSource[10],        "InputSource10"},
-    {S2, K::Int,    &S.InputSource[11],        "InputSource11"},
-    {S2, K::Int,    &S.InputSource[12],        "InputSource12"},
-    {S2, K::Int,    &S.InputSource[13],        "InputSource13"},
-    {S2, K::Int,    &S.InputSource[14],        "InputSource14"},
-    {S2, K::Int,    &S.InputSource[15],        "InputSource15"},
-    {S2, K::Hex,    &S.AdcGainMask,            "AdcGainMask"},
-    {S2, K::Int,    &S.Dither,                 "Dither"},
-    {S2, K::Int,    &S.StartSource,            "StartSource"},
-    {S2, K::Float,  &S.ComparatorThresholdSDX, "ComparatorThresholdSDX"},
-    {S2, K::Int,    &S.MasterMode,             "MasterMode"},
-    {S2, K::Int,    &S.DDCSyncMode,            "DDCSyncMode"},
-    {S2, K::String, &S.DDCProgramFile,         "DDCProgramFile"},
-    {S2, K::Float,  &S.FreqNC0,                "FreqNC0"},
-    {S2, K::Hex,    &S.MaskSelFreqNCO,         "MaskSelFreqNCO"},
-}};
-// clang-format on
+// The rows in file order; the sixteen channel rows of each kind are made by one loop.
+constexpr std::array<ParamRow, 50> BuildParamRows() {
+    std::array<ParamRow, 50> rows{};
+    std::size_t n = 0;
+    // clang-format off
+    rows[n++] = {S1, K::Int,    &S.SamplesPerChannel,      "SamplesPerChannel"};
+    rows[n++] = {S1, K::Int,    &S.EnableDDC,              "EnableDDC"};
+    rows[n++] = {S1, K::Int,    &S.WorkMode,               "WorkMode"};
+    rows[n++] = {S1, K::String, &S.DirFileName,            "DirFileName"};
+    rows[n++] = {S2, K::Int,    &S.ClockSource,            "ClockSource"};
+    rows[n++] = {S2, K::Double, &S.ExternalClockValue,     "ExternalClockValue"};
+    rows[n++] = {S2, K::Hex,    &S.DDCChannelMask,         "DDCChannelMask"};
+    rows[n++] = {S2, K::Hex,    &S.ChannelMask,            "ChannelMask"};
+    rows[n++] = {S2, K::Int,    &S.DataFormat,             "DataFormat"};
+    n = AddChannelRows(rows, n, [](int i) {
+        return ParamRow{S2, K::Float, &S.FrequencyNCO[i], kFrequencyNcoKeys[i]};
+    });
+    n = AddChannelRows(rows, n, [](int i) {
+        return ParamRow{S2, K::Int, &S.InputSource[i], kInputSourceKeys[i]};
+    });
+    rows[n++] = {S2, K::Hex,    &S.AdcGainMask,            "AdcGainMask"};
+    rows[n++] = {S2, K::Int,    &S.Dither,                 "Dither"};
+    rows[n++] = {S2, K::Int,    &S.StartSource,            "StartSource"};
+    rows[n++] = {S2, K::Float,  &S.ComparatorThresholdSDX, "ComparatorThresholdSDX"};
+    rows[n++] = {S2, K::Int,    &S.MasterMode,             "MasterMode"};
+    rows[n++] = {S2, K::Int,    &S.DDCSyncMode,            "DDCSyncMode"};
+    rows[n++] = {S2, K::String, &S.DDCProgramFile,         "DDCProgramFile"};
+    rows[n++] = {S2, K::Float,  &S.FreqNC0,                "FreqNC0"};
+    rows[n++] = {S2, K::Hex,    &S.MaskSelFreqNCO,         "MaskSelFreqNCO"};
+    // clang-format on
+    if (n != rows.size()) {
+        throw std::logic_error("a row of the table is left empty");  // stops the compilation
+    }
+    return rows;
+}
+constexpr std::array<ParamRow, 50> kParamRows = BuildParamRows();
 
 }  // namespace
 

@@ -4,17 +4,19 @@
 #include <cstdint>
 #include <new>
 #include <optional>
+#include <stdexcept>
 #include <string_view>
 #include <variant>
 
 #include "core/settings.h"
 #include "files/file_text.h"
 #include "files/profile_store.h"
+#include "files/settings_keys.h"
 
 namespace {
 
-constexpr const char* S1 = "Option";
-constexpr const char* S2 = "device0_tessaro0";
+constexpr const char* S1 = kOptionSection;
+constexpr const char* S2 = kDeviceSection;
 constexpr const TSettings& S = Settings;
 
 // How a value is spelled before its comment; the white space before ";" is always the format's.
@@ -30,59 +32,40 @@ struct IniRow {
 };
 
 // The keys this program owns, in the order they are written.
-// clang-format off
-constexpr std::array<IniRow, 49> kIniRows = {{
-    {S1, "SamplesPerChannel",      F::Decimal, &S.SamplesPerChannel},
-    {S1, "EnableDDC",              F::Decimal, &S.EnableDDC},
-    {S1, "WorkMode",               F::Decimal, &S.WorkMode},
-    {S1, "DirFileName",            F::String,  &S.DirFileName},
-    {S1, "DirNumBufWrite",         F::Decimal, &S.DirNumBufWrite},
-    {S2, "ClockSource",            F::Decimal, &S.ClockSource},
-    {S2, "ExternalClockValue",     F::Real1,   &S.ExternalClockValue},
-    {S2, "DDCChannelMask",         F::Hex,     &S.DDCChannelMask},
-    {S2, "ChannelMask",            F::Hex,     &S.ChannelMask},
-    {S2, "DataFormat",             F::Decimal, &S.DataFormat},
-    {S2, "FrequencyNCO0",          F::Real1,   &S.FrequencyNCO[0]},
-    {S2, "FrequencyNCO1",          F::Real1,   &S.FrequencyNCO[1]},
-    {S2, "FrequencyNCO2",          F::Real1,   &S.FrequencyNCO[2]},
-    {S2, "FrequencyNCO3",          F::Real1,   &S.FrequencyNCO[3]},
-    {S2, "FrequencyNCO4",          F::Real1,   &S.FrequencyNCO[4]},
-    {S2, "FrequencyNCO5",          F::Real1,   &S.FrequencyNCO[5]},
-    {S2, "FrequencyNCO6",          F::Real1,   &S.FrequencyNCO[6]},
-    {S2, "FrequencyNCO7",          F::Real1,   &S.FrequencyNCO[7]},
-    {S2, "FrequencyNCO8",          F::Real1,   &S.FrequencyNCO[8]},
-    {S2, "FrequencyNCO9",          F::Real1,   &S.FrequencyNCO[9]},
-    {S2, "FrequencyNCO10",         F::Real1,   &S.FrequencyNCO[10]},
-    {S2, "FrequencyNCO11",         F::Real1,   &S.FrequencyNCO[11]},
-    {S2, "FrequencyNCO12",         F::Real1,   &S.FrequencyNCO[12]},
-    {S2, "FrequencyNCO13",         F::Real1,   &S.FrequencyNCO[13]},
-    {S2, "FrequencyNCO14",         F::Real1,   &S.FrequencyNCO[14]},
-    {S2, "FrequencyNCO15",         F::Real1,   &S.FrequencyNCO[15]},
-    {S2, "InputSource0",           F::Decimal, &S.InputSource[0]},
-    {S2, "InputSource1",           F::Decimal, &S.InputSource[1]},
-    {S2, "InputSource2",           F::Decimal, &S.InputSource[2]},
-    {S2, "InputSource3",           F::Decimal, &S.InputSource[3]},
-    {S2, "InputSource4",           F::Decimal, &S.InputSource[4]},
-    {S2, "InputSource5",           F::Decimal, &S.InputSource[5]},
-    {S2, "InputSource6",           F::Decimal, &S.InputSource[6]},
-    {S2, "InputSource7",           F::Decimal, &S.InputSource[7]},
-    {S2, "InputSource8",           F::Decimal, &S.InputSource[8]},
-    {S2, "InputSource9",           F::Decimal, &S.InputSource[9]},
-    {S2, "InputSource10",          F::Decimal, &S.InputSource[10]},
-    {S2, "InputSource11",          F::Decimal, &S.InputSource[11]},
-    {S2, "InputSource12",          F::Decimal, &S.InputSource[12]},
-    {S2, "InputSource13",          F::Decimal, &S.InputSource[13]},
-    {S2, "InputSource14",          F::Decimal, &S.InputSource[14]},
-    {S2, "InputSource15",          F::Decimal, &S.InputSource[15]},
-    {S2, "AdcGainMask",            F::Hex,     &S.AdcGainMask},
-    {S2, "Dither",                 F::Decimal, &S.Dither},
-    {S2, "StartSource",            F::Decimal, &S.StartSource},
-    {S2, "ComparatorThresholdSDX", F::Real2,   &S.ComparatorThresholdSDX},
-    {S2, "MasterMode",             F::Decimal, &S.MasterMode},
-    {S2, "DDCSyncMode",            F::Decimal, &S.DDCSyncMode},
-    {S2, "DDCProgramFile",         F::String,  &S.DDCProgramFile},
-}};
-// clang-format on
+constexpr std::array<IniRow, 49> BuildIniRows() {
+    std::array<IniRow, 49> rows{};
+    std::size_t n = 0;
+    // clang-format off
+    rows[n++] = {S1, "SamplesPerChannel",      F::Decimal, &S.SamplesPerChannel};
+    rows[n++] = {S1, "EnableDDC",              F::Decimal, &S.EnableDDC};
+    rows[n++] = {S1, "WorkMode",               F::Decimal, &S.WorkMode};
+    rows[n++] = {S1, "DirFileName",            F::String,  &S.DirFileName};
+    rows[n++] = {S1, "DirNumBufWrite",         F::Decimal, &S.DirNumBufWrite};
+    rows[n++] = {S2, "ClockSource",            F::Decimal, &S.ClockSource};
+    rows[n++] = {S2, "ExternalClockValue",     F::Real1,   &S.ExternalClockValue};
+    rows[n++] = {S2, "DDCChannelMask",         F::Hex,     &S.DDCChannelMask};
+    rows[n++] = {S2, "ChannelMask",            F::Hex,     &S.ChannelMask};
+    rows[n++] = {S2, "DataFormat",             F::Decimal, &S.DataFormat};
+    n = AddChannelRows(rows, n, [](int i) {
+        return IniRow{S2, kFrequencyNcoKeys[i], F::Real1, &S.FrequencyNCO[i]};
+    });
+    n = AddChannelRows(rows, n, [](int i) {
+        return IniRow{S2, kInputSourceKeys[i], F::Decimal, &S.InputSource[i]};
+    });
+    rows[n++] = {S2, "AdcGainMask",            F::Hex,     &S.AdcGainMask};
+    rows[n++] = {S2, "Dither",                 F::Decimal, &S.Dither};
+    rows[n++] = {S2, "StartSource",            F::Decimal, &S.StartSource};
+    rows[n++] = {S2, "ComparatorThresholdSDX", F::Real2,   &S.ComparatorThresholdSDX};
+    rows[n++] = {S2, "MasterMode",             F::Decimal, &S.MasterMode};
+    rows[n++] = {S2, "DDCSyncMode",            F::Decimal, &S.DDCSyncMode};
+    rows[n++] = {S2, "DDCProgramFile",         F::String,  &S.DDCProgramFile};
+    // clang-format on
+    if (n != rows.size()) {
+        throw std::logic_error("a row of the table is left empty");  // stops the compilation
+    }
+    return rows;
+}
+constexpr std::array<IniRow, 49> kIniRows = BuildIniRows();
 
 // The default text that marks a key as absent when its comment is looked up.
 constexpr std::string_view kAbsent = "NONAND";
