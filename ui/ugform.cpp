@@ -962,6 +962,15 @@ void TGForm::Harvest() {
 // ---------------------------------------------------------------------------------------------
 // Handlers.
 
+// The pattern of the controls that the harvest reads back; ignored while a refresh runs.
+void TGForm::GuardedHarvestAndRefresh() {
+    if (Updating) {
+        return;
+    }
+    Harvest();
+    Refresh();
+}
+
 void TGForm::CheckBox1Click(QObject* Sender) {
     if (Updating || Sender == nullptr) {
         return;
@@ -1027,11 +1036,7 @@ void TGForm::Button8Click(QObject*) {
 }
 
 void TGForm::Edit17Exit(QObject*) {
-    if (Updating) {
-        return;
-    }
-    Harvest();
-    Refresh();
+    GuardedHarvestAndRefresh();
 }
 
 void TGForm::Edit17KeyPress(QObject* Sender, char Key) {
@@ -1056,11 +1061,7 @@ void TGForm::Edit18KeyPress(QObject* Sender, char Key) {
 }
 
 void TGForm::RadioButton1Click(QObject*) {
-    if (Updating) {
-        return;
-    }
-    Harvest();
-    Refresh();
+    GuardedHarvestAndRefresh();
 }
 
 void TGForm::RadioButton3Click(QObject*) {
@@ -1091,27 +1092,15 @@ void TGForm::Edit19KeyPress(QObject* Sender, char Key) {
 }
 
 void TGForm::CheckBox69Click(QObject*) {
-    if (Updating) {
-        return;
-    }
-    Harvest();
-    Refresh();
+    GuardedHarvestAndRefresh();
 }
 
 void TGForm::ComboBox3Change(QObject*) {
-    if (Updating) {
-        return;
-    }
-    Harvest();
-    Refresh();
+    GuardedHarvestAndRefresh();
 }
 
 void TGForm::Edit24Exit(QObject*) {
-    if (Updating) {
-        return;
-    }
-    Harvest();
-    Refresh();
+    GuardedHarvestAndRefresh();
 }
 
 void TGForm::Edit24KeyPress(QObject* Sender, char Key) {
@@ -1121,11 +1110,7 @@ void TGForm::Edit24KeyPress(QObject* Sender, char Key) {
 }
 
 void TGForm::ComboBox6Change(QObject*) {
-    if (Updating) {
-        return;
-    }
-    Harvest();
-    Refresh();
+    GuardedHarvestAndRefresh();
 }
 
 void TGForm::Edit21Exit(QObject*) {

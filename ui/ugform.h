@@ -100,6 +100,7 @@ class TGForm : public QWidget {
     bool RunHandler(const std::function<void()>& handler);
     void RunExit(QLineEdit* edit, const EditWiring& wiring);
     void ReadDecimalSeparator();
+    void GuardedHarvestAndRefresh();
 
     std::string TextOf(const QLineEdit* edit) const;
     void SelectItem(QComboBox* combo, int64_t index);
