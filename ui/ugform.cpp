@@ -624,11 +624,6 @@ void TGForm::WireControls() {
 }
 
 bool TGForm::RunHandler(const std::function<void()>& handler) {
-    if (dropClickAfterFailedExit_ && !Updating) {
-        // The control that took the focus from a refused edit does not act on that click.
-        dropClickAfterFailedExit_ = false;
-        return false;
-    }
     try {
         handler();
         return true;
