@@ -1,7 +1,6 @@
 #include "files/config_file.h"
 
 #include <cstring>
-#include <new>
 #include <stdexcept>
 #include <type_traits>
 #include <vector>
@@ -151,25 +150,11 @@ std::string ConfigText() {
 }
 
 bool ReadConfig(const std::string& name, std::string* error) {
-    try {
-        ProfileStore store;
-        if (store.Load(name, error) != ProfileStore::LoadResult::Loaded)
-            return false;
-        ReadConfigFrom(store);
-        return true;
-    } catch (const std::bad_alloc&) {
-        if (error)
-            *error = "cannot read \"" + name + "\": out of memory";
-        return false;
-    }
+    return ReadProfile(name, error, ReadConfigFrom);
 }
 
 bool WriteConfig(const std::string& name, std::string* error) {
-    try {
+    return files::FailingOnOutOfMemory("write", name, error, [&] {
         return files::WriteFileAtomically(name, ConfigText(), error);
-    } catch (const std::bad_alloc&) {
-        if (error)
-            *error = "cannot write \"" + name + "\": out of memory";
-        return false;
-    }
+    });
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,6 +26,20 @@ ReadStatus ReadWholeFile(const std::string& path, std::string& bytes, std::strin
 // be written (read-only, a folder in its place, a missing folder) is refused. False with `error`
 // (`cannot write "x.cfg": Permission denied`) when anything fails.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error);
+
+// Runs a file operation that returns success; running out of memory on the way (a huge file)
+// becomes a reported failure, `cannot <verb> "<path>": out of memory`, instead of a crash.
+template <typename Operation>
+bool FailingOnOutOfMemory(const char* verb, const std::string& path, std::string* error,
+                          Operation operation) {
+    try {
+        return operation();
+    } catch (const std::bad_alloc&) {
+        if (error)
+            *error = std::string("cannot ") + verb + " \"" + path + "\": out of memory";
+        return false;
+    }
+}
 
 // Test hooks: faults injected into WriteFileAtomically, and counts of the file operations done.
 struct WriteFault {

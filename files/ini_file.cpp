@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdint>
-#include <new>
 #include <optional>
 #include <stdexcept>
 #include <string_view>
@@ -173,21 +172,11 @@ void WriteIniTo(ProfileStore& store) {
 }
 
 bool ReadIni(const std::string& name, std::string* error) {
-    try {
-        ProfileStore store;
-        if (store.Load(name, error) != ProfileStore::LoadResult::Loaded)
-            return false;
-        ReadIniFrom(store);
-        return true;
-    } catch (const std::bad_alloc&) {
-        if (error)
-            *error = "cannot read \"" + name + "\": out of memory";
-        return false;
-    }
+    return ReadProfile(name, error, ReadIniFrom);
 }
 
 bool WriteIni(const std::string& name, std::string* error) {
-    try {
+    return files::FailingOnOutOfMemory("write", name, error, [&] {
         ProfileStore store;
         std::string loadError;
         const ProfileStore::LoadResult loaded = store.Load(name, &loadError);
@@ -203,9 +192,5 @@ bool WriteIni(const std::string& name, std::string* error) {
         if (loaded == ProfileStore::LoadResult::Loaded && !store.Changed())
             return true;
         return store.Save(name, error);
-    } catch (const std::bad_alloc&) {
-        if (error)
-            *error = "cannot write \"" + name + "\": out of memory";
-        return false;
-    }
+    });
 }

@@ -25,6 +25,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "files/file_io.h"
+
 class ProfileStore {
   public:
     // What the platform's profile read returns at most: a 256-byte buffer less its terminator.
@@ -103,3 +105,16 @@ class ProfileStore {
     mutable std::unordered_map<std::string, std::size_t> sections_;
     bool changed_ = false;
 };
+
+// Loads the file at `path` and hands it to `apply`; false (with a reason in `error`) when the file
+// is missing or cannot be read, and then `apply` does not run.
+template <typename Apply>
+bool ReadProfile(const std::string& path, std::string* error, Apply apply) {
+    return files::FailingOnOutOfMemory("read", path, error, [&] {
+        ProfileStore store;
+        if (store.Load(path, error) != ProfileStore::LoadResult::Loaded)
+            return false;
+        apply(store);
+        return true;
+    });
+}
