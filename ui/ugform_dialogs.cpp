@@ -1,0 +1,151 @@
+// The four file dialogs and the handlers that open them.
+#include "ui/ugform.h"
+
+#include <QAbstractItemView>
+#include <QCompleter>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <exception>
+#include <vector>
+
+#include "core/editing_rules.h"
+#include "core/errors.h"
+#include "core/number_text.h"
+#include "core/recording_size.h"
+#include "files/config_file.h"
+#include "files/ini_file.h"
+#include "ui/error_display.h"
+#include "ui/number_display.h"
+#include "ui/ugform_internal.h"
+
+using namespace ugform;
+
+namespace {
+
+// Restores the working directory when a dialog operation ends, however it ends.
+class WorkingDirectoryKeeper {
+  public:
+    WorkingDirectoryKeeper() : saved_(QDir::currentPath()) {}
+    ~WorkingDirectoryKeeper() { QDir::setCurrent(saved_); }
+    WorkingDirectoryKeeper(const WorkingDirectoryKeeper&) = delete;
+    WorkingDirectoryKeeper& operator=(const WorkingDirectoryKeeper&) = delete;
+    const QString& Path() const { return saved_; }
+
+  private:
+    QString saved_;
+};
+
+// A sub-folder of the working directory as a dialog's first folder; the working directory
+// itself when the sub-folder is not there.
+QString FolderIn(const QString& workingDirectory, const char* name) {
+    const QDir dir(workingDirectory);
+    return dir.exists(QString::fromLatin1(name)) ? dir.filePath(QString::fromLatin1(name))
+                                                 : workingDirectory;
+}
+
+// Opens the dialog at `folder` (the last chosen file, when there is one, takes its place as
+// the field's first text) and returns the chosen full path, or an empty text when cancelled.
+QString ChooseFile(QFileDialog* dialog, const QString& folder) {
+    dialog->setDirectory(folder);
+    const QString last = dialog->property("lastChosen").toString();
+    if (!last.isEmpty()) {
+        dialog->selectFile(last);
+    }
+    const int result = dialog->exec();
+    // A completion list still open when Enter accepted the name would stay over the window.
+    for (QCompleter* completer : dialog->findChildren<QCompleter*>()) {
+        if (QWidget* popup = completer->popup(); popup->isVisible()) {
+            popup->hide();
+        }
+    }
+    dialog->parentWidget()->activateWindow();
+    if (result != QDialog::Accepted || dialog->selectedFiles().isEmpty()) {
+        return {};
+    }
+    const QString chosen = dialog->selectedFiles().constFirst();
+    dialog->setProperty("lastChosen", chosen);
+    return chosen;
+}
+
+}  // namespace
+
+// The dialogs exist with the window, so that their filters and suffixes can be looked at by
+// name before they first open (they cost about as much to build as the rest of the window).
+void TGForm::CreateDialogs() {
+    auto dialog = [this](const char* name, QFileDialog::AcceptMode mode, const char* filter,
+                         const char* suffix) {
+        auto* d = new QFileDialog(this);
+        d->setObjectName(QString::fromLatin1(name));
+        d->setOption(QFileDialog::DontUseNativeDialog);
+        d->setAcceptMode(mode);
+        // Opened files are not checked for existence; a missing one is reported when read.
+        d->setFileMode(QFileDialog::AnyFile);
+        d->setNameFilter(Text(filter));
+        d->setDefaultSuffix(QString::fromLatin1(suffix));
+        return d;
+    };
+    // clang-format off
+    saveDialog1_ = dialog("SaveDialog1", QFileDialog::AcceptSave, "DataFileA TESSARO(*.bin)",   "bin");
+    saveDialog3_ = dialog("SaveDialog3", QFileDialog::AcceptSave, "ConfigFiles TESSARO(*.cfg)", "cfg");
+    openDialog1_ = dialog("OpenDialog1", QFileDialog::AcceptOpen, "ConfigFiles TESSARO(*.cfg)", "cfg");
+    openDialog2_ = dialog("OpenDialog2", QFileDialog::AcceptOpen, "FileConfig  DDC(*.prg)",     "prg");
+    // clang-format on
+}
+
+// The file dialogs leave the working directory alone: files are read and written at the full
+// chosen path, and the working directory is put back however the operation ends. A chosen path
+// too long for a string setting is refused by the editing rule with its message.
+
+void TGForm::Button10Click(QObject*) {
+    const WorkingDirectoryKeeper keeper;
+    const QString path = ChooseFile(saveDialog1_, keeper.Path());
+    if (path.isEmpty()) {
+        return;
+    }
+    SetDirFileName(ToFileName(path));
+    Refresh();
+}
+
+void TGForm::Button11Click(QObject*) {
+    const WorkingDirectoryKeeper keeper;
+    const QString path = ChooseFile(openDialog2_, FolderIn(keeper.Path(), "PRGFILES"));
+    if (path.isEmpty()) {
+        return;
+    }
+    SetDdcProgramFromPath(ToFileName(path));
+    Refresh();
+}
+
+void TGForm::Button13Click(QObject*) {
+    const WorkingDirectoryKeeper keeper;
+    const QString path = ChooseFile(saveDialog3_, FolderIn(keeper.Path(), "CONFIGS"));
+    if (path.isEmpty()) {
+        return;
+    }
+    std::string reason;
+    if (!WriteConfig(ToFileName(path), &reason)) {
+        ShowFileFailure(this, Text("Файл конфигурации не записан: ") + path, FromLocal(reason));
+        return;
+    }
+    ConfigNameFromPath(ToFileName(path));
+    Refresh();
+}
+
+void TGForm::Button12Click(QObject*) {
+    const WorkingDirectoryKeeper keeper;
+    const QString path = ChooseFile(openDialog1_, FolderIn(keeper.Path(), "MODSET"));
+    if (path.isEmpty()) {
+        return;
+    }
+    std::string reason;
+    if (!ReadConfig(ToFileName(path), &reason)) {
+        ShowFileFailure(this, Text("Файл конфигурации не считан: ") + path, FromLocal(reason));
+        return;
+    }
+    ConfigNameFromPath(ToFileName(path));
+    Refresh();
+}

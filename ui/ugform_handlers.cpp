@@ -1,0 +1,203 @@
+// The handlers of the controls: one editing rule or a harvest, then a refresh.
+#include "ui/ugform.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <exception>
+#include <vector>
+
+#include "core/editing_rules.h"
+#include "core/errors.h"
+#include "core/number_text.h"
+#include "core/recording_size.h"
+#include "files/config_file.h"
+#include "files/ini_file.h"
+#include "ui/error_display.h"
+#include "ui/number_display.h"
+#include "ui/ugform_internal.h"
+
+using namespace ugform;
+
+// The pattern of the controls that the harvest reads back; ignored while a refresh runs.
+void TGForm::GuardedHarvestAndRefresh() {
+    if (Updating) {
+        return;
+    }
+    Harvest();
+    Refresh();
+}
+
+void TGForm::CheckBox1Click(QObject* Sender) {
+    if (Updating || Sender == nullptr) {
+        return;
+    }
+    const int channel = Sender->property("tag").toInt();
+    uint32_t ticked = 0;
+    for (int j = 0; j < kAdcs; ++j) {
+        if (Box(ControlTable[4 * channel + j])->isChecked()) {
+            ticked |= 1u << j;
+        }
+    }
+    SetChannelAdcs(channel, ticked);
+    Refresh();
+}
+
+void TGForm::Button5Click(QObject*) {
+    EnableAllChannels();
+    Refresh();
+}
+
+void TGForm::Button6Click(QObject*) {
+    EnableOnlyChannel0();
+    Refresh();
+}
+
+void TGForm::Button2Click(QObject* Sender) {
+    if (Sender == nullptr) {
+        return;
+    }
+    AllChannelsToAdc(Sender->property("tag").toInt());
+    Refresh();
+}
+
+void TGForm::Edit1Exit(QObject* Sender) {
+    if (Sender == nullptr) {
+        return;
+    }
+    const int channel = Sender->property("tag").toInt();
+    SetChannelFrequency(channel, TextOf(EditOf(ControlTable[72 + channel])), decimalSeparator_);
+    Refresh();
+}
+
+void TGForm::Edit1KeyPress(QObject* Sender, char Key) {
+    if (Key == '\r') {
+        Edit1Exit(Sender);
+    }
+}
+
+void TGForm::Button7Click(QObject*) {
+    ApplyFrequencyToAll(TextOf(edit_[17]), decimalSeparator_);
+    Refresh();
+}
+
+void TGForm::Button8Click(QObject*) {
+    uint32_t ticked = 0;
+    for (int i = 0; i < kDdcChannels; ++i) {
+        if (Box(ControlTable[88 + i])->isChecked()) {
+            ticked |= 1u << i;
+        }
+    }
+    ApplyFrequencyToSelected(TextOf(edit_[17]), decimalSeparator_, ticked);
+    Refresh();
+}
+
+void TGForm::Edit17Exit(QObject*) {
+    GuardedHarvestAndRefresh();
+}
+
+void TGForm::Edit17KeyPress(QObject* Sender, char Key) {
+    if (Key == '\r') {
+        Edit17Exit(Sender);
+    }
+}
+
+void TGForm::ComboBox1Change(QObject*) {
+    SetClockSource(comboBox_[1]->currentIndex());
+    Refresh();
+}
+
+void TGForm::Edit18Exit(QObject*) {
+    SetClockValue(TextOf(edit_[18]), decimalSeparator_);
+}
+
+void TGForm::Edit18KeyPress(QObject* Sender, char Key) {
+    if (Key == '\r') {
+        Edit18Exit(Sender);
+    }
+}
+
+void TGForm::RadioButton1Click(QObject*) {
+    GuardedHarvestAndRefresh();
+}
+
+void TGForm::RadioButton3Click(QObject*) {
+    if (Updating) {
+        return;
+    }
+    SetDataFormat16();
+    Refresh();
+}
+
+void TGForm::RadioButton4Click(QObject*) {
+    if (Updating) {
+        return;
+    }
+    SetDataFormat24();
+    Refresh();
+}
+
+void TGForm::Edit19Exit(QObject*) {
+    SetDirSamplesPerChannel(TextOf(edit_[19]));
+    Refresh();
+}
+
+void TGForm::Edit19KeyPress(QObject* Sender, char Key) {
+    if (Key == '\r') {
+        Edit19Exit(Sender);
+    }
+}
+
+void TGForm::CheckBox69Click(QObject*) {
+    GuardedHarvestAndRefresh();
+}
+
+void TGForm::ComboBox3Change(QObject*) {
+    GuardedHarvestAndRefresh();
+}
+
+void TGForm::Edit24Exit(QObject*) {
+    GuardedHarvestAndRefresh();
+}
+
+void TGForm::Edit24KeyPress(QObject* Sender, char Key) {
+    if (Key == '\r') {
+        Edit24Exit(Sender);
+    }
+}
+
+void TGForm::ComboBox6Change(QObject*) {
+    GuardedHarvestAndRefresh();
+}
+
+void TGForm::Edit21Exit(QObject*) {
+    SetDirFileName(ToFileName(edit_[21]->text()));
+    Refresh();
+}
+
+void TGForm::Edit21KeyPress(QObject* Sender, char Key) {
+    if (Key == '\r') {
+        Edit21Exit(Sender);
+    }
+}
+
+void TGForm::Edit22Exit(QObject*) {
+    SetDdcProgramFile(ToFileName(edit_[22]->text()));
+    Refresh();
+}
+
+void TGForm::Edit22KeyPress(QObject* Sender, char Key) {
+    if (Key == '\r') {
+        Edit22Exit(Sender);
+    }
+}
+
+void TGForm::Button9Click(QObject*) {
+    std::string reason;
+    if (!WriteIni(TSettings::IniFileName, &reason)) {
+        ShowFileFailure(
+            this,
+            Text("Файл инициализации не записан: ") + QString::fromLatin1(TSettings::IniFileName),
+            FromLocal(reason));
+    }
+}

@@ -1,0 +1,40 @@
+// What the window's source files share: the controls' classes, text conversions and casts.
+#pragma once
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QString>
+#include <string>
+
+namespace ugform {
+
+inline QString Text(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+inline QString FromLocal(const std::string& text) {
+    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+inline QString FromFileName(const std::string& name) {
+    return QFile::decodeName(QByteArray::fromStdString(name));
+}
+
+inline std::string ToFileName(const QString& name) {
+    return QFile::encodeName(name).toStdString();
+}
+
+inline QCheckBox* Box(QWidget* control) {
+    return static_cast<QCheckBox*>(control);
+}
+
+inline QLineEdit* EditOf(QWidget* control) {
+    return static_cast<QLineEdit*>(control);
+}
+
+}  // namespace ugform

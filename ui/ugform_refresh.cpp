@@ -1,0 +1,232 @@
+// Refresh (settings to window) and harvest (window to settings).
+#include "ui/ugform.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <exception>
+#include <vector>
+
+#include "core/editing_rules.h"
+#include "core/errors.h"
+#include "core/number_text.h"
+#include "core/recording_size.h"
+#include "files/config_file.h"
+#include "files/ini_file.h"
+#include "ui/error_display.h"
+#include "ui/number_display.h"
+#include "ui/ugform_internal.h"
+
+using namespace ugform;
+
+namespace {
+
+// clang-format off
+// What Edit25 and Edit20 show when the recording size has no result, and why.
+struct NoResultText {
+    RecordingSizeStatus status;
+    const char* shown;
+    const char* why;
+};
+const NoResultText kNoResultTexts[] = {
+    {RecordingSizeStatus::NoChannels,      "нет каналов",   "Не включён ни один канал: записывать нечего"},
+    {RecordingSizeStatus::NoBuffer,        "нет буфера",    "В exam_ddc.ini не задан размер буфера (DirFileBufSize)"},
+    {RecordingSizeStatus::NegativeRequest, "меньше нуля",   "Число отсчётов на канал меньше нуля"},
+    {RecordingSizeStatus::TooLarge,        "слишком много", "Запись такого размера не помещается в 32-разрядные числа"},
+    {RecordingSizeStatus::UnknownMode,     "режим?",        "Неизвестный источник отсчётов (EnableDDC не 0 и не 1)"},
+};
+// clang-format on
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Refresh and harvest.
+
+std::string TGForm::TextOf(const QLineEdit* edit) const {
+    return edit->text().toLocal8Bit().toStdString();
+}
+
+// A selection out of the list leaves none; an unchanged selection is not set again, so text
+// typed into the field (no selection) stays.
+void TGForm::SelectItem(QComboBox* combo, int64_t index) {
+    if (index < 0 || index >= combo->count()) {
+        index = -1;
+    }
+    if (combo->currentIndex() != index) {
+        combo->setCurrentIndex(static_cast<int>(index));
+    }
+}
+
+void TGForm::MarkBadInputSource(int channel, int32_t source) {
+    // An ADC number outside 0..3 (only a file can hold one) ticks nothing: the column's number
+    // turns red and says why.
+    const bool bad = source < 0 || source >= kAdcs;
+    QLabel* head = matrixHead_[channel];
+    if (bad != badInputSource_[channel]) {
+        badInputSource_[channel] = bad;
+        head->setStyleSheet(bad ? QStringLiteral("color: #c00000") : QString());
+    }
+    if (bad) {
+        head->setToolTip(
+            Text("Канал %1 подключён к несуществующему АЦП %2").arg(channel).arg(source));
+    } else if (!head->toolTip().isEmpty()) {
+        head->setToolTip(QString());
+    }
+}
+
+void TGForm::Refresh() {
+    Updating = true;
+    struct EndOfRefresh {
+        bool& updating;
+        ~EndOfRefresh() { updating = false; }
+    } endOfRefresh{Updating};
+    const char sep = decimalSeparator_;
+
+    for (int i = 0; i < kDdcChannels; ++i) {
+        EditOf(ControlTable[72 + i])
+            ->setText(QString::fromStdString(FormatFrequency(Settings.FrequencyNCO[i], sep)));
+    }
+    for (int k = 0; k < 64; ++k) {
+        Box(ControlTable[k])->setChecked(false);
+    }
+    for (int j = 1; j < kAdcs; ++j) {
+        Box(ControlTable[64 + j])->setChecked(false);
+    }
+    for (int j = 1; j < kAdcs; ++j) {
+        Box(ControlTable[68 + j])->setChecked(false);
+    }
+
+    Settings.EnabledDdcCount = 0;
+    for (int c = 0; c < kDdcChannels; ++c) {
+        const bool enabled = BitTest(Settings.DDCChannelMask, c);
+        const int32_t source = enabled ? Settings.InputSource[c] : 0;
+        if (enabled) {
+            ++Settings.EnabledDdcCount;
+            if (source >= 0 && source < kAdcs) {
+                Box(ControlTable[4 * c + source])->setChecked(true);
+                Box(ControlTable[64 + source])->setChecked(true);
+            }
+        }
+        MarkBadInputSource(c, source);
+    }
+    Settings.EnabledAdcCount = 0;
+    for (int j = 0; j < kAdcs; ++j) {
+        if (BitTest(Settings.ChannelMask, j)) {
+            ++Settings.EnabledAdcCount;
+            Box(ControlTable[68 + j])->setChecked(true);
+        }
+    }
+
+    const RecordingSizeStatus sizeStatus =
+        ComputeRecordingSize(Settings, Settings.DirSamplesPerChannel).status;
+    Settings.DirRealSamplesPerChannel = RecordingSizeCalc(Settings.DirSamplesPerChannel);
+    ShowRecordingSize(edit_[25], sizeStatus, Settings.DirRealSamplesPerChannel);
+
+    for (int i = 0; i < kDdcChannels; ++i) {
+        Box(ControlTable[88 + i])->setChecked(BitTest(Settings.MaskSelFreqNCO, i));
+    }
+    edit_[17]->setText(QString::fromStdString(FormatFrequency(Settings.FreqNC0, sep)));
+
+    SelectItem(comboBox_[1], Settings.ClockSource);
+    const bool external = Settings.ClockSource != 0;
+    edit_[18]->setEnabled(external);
+    edit_[18]->setText(QString::fromStdString(FormatFrequency(
+        external ? Settings.ExternalClockValue : Settings.InternalClockValue, sep)));
+
+    radioButton_[Settings.EnableDDC != 0 ? 2 : 1]->setChecked(true);
+    checkBox_[85]->setChecked(Settings.Dither != 0);
+    if (Settings.DataFormat == 0) {
+        radioButton_[3]->setChecked(true);
+    } else if (Settings.DataFormat == 4) {
+        radioButton_[4]->setChecked(true);
+    }
+    SelectItem(comboBox_[2], Settings.WorkMode);
+    for (int j = 0; j < kAdcs; ++j) {
+        (BitTest(Settings.AdcGainMask, j) ? GainPairs[j].second : GainPairs[j].first)
+            ->setChecked(true);
+    }
+
+    edit_[19]->setText(QString::number(Settings.DirSamplesPerChannel));
+    ShowRecordingSize(edit_[20], sizeStatus, Settings.DirFileSizeKB);
+    edit_[21]->setText(FromFileName(Settings.DirFileName));
+    edit_[22]->setText(FromFileName(Settings.DDCProgramFile));
+    edit_[23]->setText(FromFileName(Settings.CurrentConfigName));
+
+    SelectItem(comboBox_[3], int64_t{Settings.DDCSyncMode} - 1);
+    SelectItem(comboBox_[4], Settings.MasterMode);
+    SelectItem(comboBox_[5], static_cast<uint32_t>(Settings.StartSource) >> 1);
+    edit_[24]->setText(
+        QString::fromStdString(FormatThreshold(Settings.ComparatorThresholdSDX, sep)));
+
+    const uint32_t blocks = static_cast<uint32_t>(Settings.SamplesPerChannel) / 1024;
+    const int64_t sizeItem = blocks == 0 ? -1 : std::bit_width(blocks) - 1;
+    QComboBox* samples = comboBox_[6];
+    if (sizeItem >= 0 && sizeItem < samples->count()) {
+        SelectItem(samples, sizeItem);
+    } else {
+        // A value with no item (below 1024, 32768 and above) selects none and shows its number
+        // in the field, so the user sees what will be written; text being typed stays.
+        if (samples->currentIndex() != -1) {
+            samples->setCurrentIndex(-1);
+        }
+        if (typingInto_ != samples) {
+            samples->setEditText(QString::number(Settings.SamplesPerChannel));
+        }
+    }
+}
+
+void TGForm::ShowRecordingSize(QLineEdit* edit, RecordingSizeStatus status, int32_t value) {
+    // Without a result the field says why in a word, and its tip in a sentence.
+    for (const NoResultText& text : kNoResultTexts) {
+        if (text.status == status) {
+            edit->setText(Text(text.shown));
+            edit->setToolTip(Text(text.why));
+            return;
+        }
+    }
+    edit->setText(QString::number(value));
+    edit->setToolTip(QString());
+}
+
+void TGForm::Harvest() {
+    auto takeSelection = [this] {
+        int32_t mask = 0;
+        for (int i = 0; i < kDdcChannels; ++i) {
+            if (Box(ControlTable[88 + i])->isChecked()) {
+                BitSet(mask, i);
+            }
+        }
+        Settings.MaskSelFreqNCO = mask;
+    };
+    const char sep = decimalSeparator_;
+
+    takeSelection();
+    Settings.FreqNC0 = ParseSingle(TextOf(edit_[17]), sep);
+    Settings.EnableDDC = radioButton_[1]->isChecked() ? 0 : 1;
+    Settings.Dither = checkBox_[85]->isChecked() ? 1 : 0;
+    Settings.WorkMode = comboBox_[2]->currentIndex();
+    int32_t gains = 0;
+    int32_t channels = 0;
+    for (int j = 0; j < kAdcs; ++j) {
+        if (GainPairs[j].second->isChecked()) {
+            BitSet(gains, j);
+        }
+    }
+    Settings.AdcGainMask = gains;
+    for (int j = 0; j < kAdcs; ++j) {
+        if (Box(ControlTable[68 + j])->isChecked()) {
+            BitSet(channels, j);
+        }
+    }
+    Settings.ChannelMask = channels;
+    takeSelection();
+    Settings.DDCSyncMode = comboBox_[3]->currentIndex() + 1;
+    Settings.MasterMode = comboBox_[4]->currentIndex();
+    Settings.StartSource = comboBox_[5]->currentIndex() * 2;
+    Settings.ComparatorThresholdSDX = ParseSingle(TextOf(edit_[24]), sep);
+    Settings.SamplesPerChannel =
+        static_cast<int32_t>(std::ldexp(1024.0, comboBox_[6]->currentIndex()));
+}
