@@ -149,8 +149,23 @@ std::string ConfigText() {
     return text;
 }
 
+bool IsConfiguration(const ProfileStore& store) {
+    return store.HasSection(kOptionSection) || store.HasSection(kDeviceSection);
+}
+
 bool ReadConfig(const std::string& name, std::string* error) {
-    return ReadProfile(name, error, ReadConfigFrom);
+    bool refused = false;
+    const bool read = ReadProfile(name, error, [&](const ProfileStore& store) {
+        // Any text file would otherwise read as a configuration of zeros.
+        refused = !IsConfiguration(store);
+        if (!refused)
+            ReadConfigFrom(store);
+    });
+    if (read && refused && error) {
+        *error = "cannot read \"" + name + "\": not a configuration file (no [" + kOptionSection +
+                 "] or [" + kDeviceSection + "] section)";
+    }
+    return read && !refused;
 }
 
 bool WriteConfig(const std::string& name, std::string* error) {

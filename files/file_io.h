@@ -9,8 +9,9 @@
 
 namespace files {
 
-// A settings file is a few kilobytes; anything beyond this is refused rather than loaded. A file of
-// bare line breaks costs some 25 bytes of line bookkeeping per byte, so this keeps it near 400 MB.
+// A settings file is a few kilobytes; anything beyond this is refused rather than loaded. The
+// profile store notes only header and key lines, eight bytes each, so the most hostile file of this
+// size (nothing but two-byte headers or keys) costs some 100 MB in all while it is rewritten.
 inline constexpr std::size_t kMaxFileBytes = 16u << 20;
 
 enum class ReadStatus { Ok, Missing, Failed };
@@ -21,10 +22,16 @@ enum class ReadStatus { Ok, Missing, Failed };
 ReadStatus ReadWholeFile(const std::string& path, std::string& bytes, std::string* error);
 
 // Replaces the file at `path` with `bytes` or changes nothing: the bytes go to a temporary file in
-// the same folder, which is flushed to disk and renamed over the original. The original's
+// the same folder, which is flushed to disk and renamed over the original, and the folder is
+// flushed too, so that a power cut after the return cannot bring the old file back. The original's
 // permissions are kept; a symbolic link is followed and its target replaced. A file that may not
 // be written (read-only, a folder in its place, a missing folder) is refused. False with `error`
 // (`cannot write "x.cfg": Permission denied`) when anything fails.
+//
+// Temporary files left by a save that was killed are removed by the next save of the same file.
+// Where no temporary file can be made (a read-only folder holding a writable file, as shared lab
+// folders are, or a file system with short names) the file is written in place instead; a failure
+// then is reported too, and the old bytes are put back as far as the disk allows.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error);
 
 // Runs a file operation that returns success; running out of memory on the way (a huge file)
@@ -53,8 +60,10 @@ struct WriteFault {
 void SetWriteFaultForTesting(const WriteFault& fault);
 
 struct FileOperationCounts {
-    int reads = 0;   // ReadWholeFile calls that opened the file
-    int writes = 0;  // WriteFileAtomically calls that renamed a file into place
+    int reads = 0;        // ReadWholeFile calls that opened the file
+    int writes = 0;       // WriteFileAtomically calls that replaced a file
+    int inPlace = 0;      // of these, the ones that wrote it in place
+    int folderSyncs = 0;  // folders flushed after a rename
 };
 FileOperationCounts& FileOperationCountsForTesting();
 

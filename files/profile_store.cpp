@@ -1,6 +1,8 @@
 #include "files/profile_store.h"
 
+#include <algorithm>
 #include <cstring>
+#include <stdexcept>
 #include <utility>
 
 #include "files/file_io.h"
@@ -12,45 +14,96 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 using files::TrimWhiteSpace;
 
+enum class LineKind { Other, Header, Key };
+
+struct ParsedLine {
+    LineKind kind = LineKind::Other;
+    std::string_view name;   // header name or key
+    std::string_view value;  // key lines
+};
+
+ParsedLine ParseLine(std::string_view text) {
+    // The line break is white space like any other.
+    const std::string_view trimmed = TrimWhiteSpace(text);
+    if (trimmed.starts_with('[')) {
+        const std::string_view inside = trimmed.substr(1);
+        return {LineKind::Header, inside.substr(0, inside.find(']')), {}};
+    }
+    if (trimmed.starts_with(';'))
+        return {};
+    const std::size_t equals = text.find('=');
+    if (equals == std::string_view::npos)
+        return {};
+    return {LineKind::Key, TrimWhiteSpace(text.substr(0, equals)),
+            TrimWhiteSpace(text.substr(equals + 1))};
+}
+
 // Letter case is folded for ASCII only: other bytes belong to a code page we do not know.
+char LowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (LowerAscii(a[i]) != LowerAscii(b[i]))
+            return false;
+    }
+    return true;
+}
+
 std::string Lower(std::string_view text) {
     std::string lower(text);
-    for (char& c : lower) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
+    std::transform(lower.begin(), lower.end(), lower.begin(), LowerAscii);
     return lower;
 }
 
-}  // namespace
-
-ProfileStore::ProfileStore() : ProfileStore(std::string()) {}
-
-ProfileStore::ProfileStore(std::string bytes) {
-    chunks_.push_back(std::move(bytes));
-    blocks_.emplace_back();
-    const std::string& data = chunks_[0];
-    std::size_t begin = 0;
-    if (std::string_view(data).starts_with(kByteOrderMark)) {
-        byteOrderMark_ = true;
-        begin = kByteOrderMark.size();
-    }
+// Calls `line(begin, end)` for every line of `data` from `begin` on; `end` is past its LF.
+template <typename OnLine>
+void ForEachLine(std::string_view data, std::size_t begin, OnLine line) {
     while (begin < data.size()) {
         const void* lineFeed = std::memchr(data.data() + begin, '\n', data.size() - begin);
         const std::size_t end =
             lineFeed
                 ? static_cast<std::size_t>(static_cast<const char*>(lineFeed) - data.data()) + 1
                 : data.size();
-        Line line{0, LineKind::Other, begin, end - begin};
-        line.kind = Parse(line).kind;
-        if (line.kind == LineKind::Header)
-            blocks_.emplace_back();
-        Block& block = blocks_.back();
-        if (line.kind == LineKind::Key)
-            block.lastKey = block.lines.size();
-        block.lines.push_back(line);
+        line(begin, end);
         begin = end;
     }
+}
+
+// Appends a written line, first ending the last line when it has no line break.
+void AppendLine(std::string& out, std::size_t start, std::string_view line) {
+    if (out.size() > start && out.back() != '\n')
+        out += "\r\n";
+    out += line;
+}
+
+}  // namespace
+
+ProfileStore::ProfileStore() : ProfileStore(std::string()) {}
+
+ProfileStore::ProfileStore(std::string bytes) : bytes_(std::move(bytes)) {
+    if (bytes_.size() >= (std::size_t{1} << 31))
+        throw std::length_error("a profile of 2 GiB or more");
+    const std::string_view data(bytes_);
+    if (data.starts_with(kByteOrderMark))
+        start_ = kByteOrderMark.size();
+    // Counted first, so that the list takes no more memory than it needs.
+    std::size_t count = 0;
+    ForEachLine(data, start_, [&](std::size_t begin, std::size_t end) {
+        if (ParseLine(data.substr(begin, end - begin)).kind != LineKind::Other)
+            ++count;
+    });
+    lines_.reserve(count);
+    ForEachLine(data, start_, [&](std::size_t begin, std::size_t end) {
+        const LineKind kind = ParseLine(data.substr(begin, end - begin)).kind;
+        if (kind != LineKind::Other) {
+            lines_.push_back(Line{static_cast<std::uint32_t>(begin), kind == LineKind::Header,
+                                  static_cast<std::uint32_t>(end)});
+        }
+    });
 }
 
 ProfileStore::LoadResult ProfileStore::Load(const std::string& path, std::string* error) {
@@ -68,64 +121,93 @@ ProfileStore::LoadResult ProfileStore::Load(const std::string& path, std::string
     return LoadResult::Failed;
 }
 
-ProfileStore::Parsed ProfileStore::ParseLine(std::string_view text) {
-    // The line break is white space like any other.
-    const std::string_view trimmed = TrimWhiteSpace(text);
-    if (trimmed.size() >= 2 && trimmed.front() == '[' && trimmed.back() == ']')
-        return {LineKind::Header, trimmed.substr(1, trimmed.size() - 2), {}};
-    if (trimmed.starts_with(';'))
-        return {};
-    const std::size_t equals = text.find('=');
-    if (equals == std::string_view::npos)
-        return {};
-    return {LineKind::Key, TrimWhiteSpace(text.substr(0, equals)),
-            TrimWhiteSpace(text.substr(equals + 1))};
+std::string_view ProfileStore::LoadedText(std::uint32_t line) const {
+    const Line& l = lines_[line];
+    return std::string_view(bytes_).substr(l.begin, l.end - l.begin);
 }
 
-std::string_view ProfileStore::Text(const Line& line) const {
-    return std::string_view(chunks_[line.chunk]).substr(line.begin, line.size);
-}
-
-ProfileStore::Parsed ProfileStore::Parse(const Line& line) const {
-    return ParseLine(Text(line));
-}
-
-ProfileStore::Line ProfileStore::AddChunk(std::string text) {
-    const LineKind kind = ParseLine(text).kind;
-    const std::size_t size = text.size();
-    chunks_.push_back(std::move(text));
-    return Line{static_cast<std::uint32_t>(chunks_.size() - 1), kind, 0, size};
-}
-
-std::size_t ProfileStore::FindSection(std::string_view section) const {
-    if (!sectionsIndexed_) {
-        for (std::size_t b = 1; b < blocks_.size(); ++b)
-            sections_.try_emplace(Lower(Parse(blocks_[b].lines[0]).name), b);
-        sectionsIndexed_ = true;
+const ProfileStore::LoadedSection& ProfileStore::FindLoaded(std::string_view section) const {
+    const std::string lower = Lower(section);
+    for (const LoadedSection& known : loadedSections_) {
+        if (known.lowerName == lower)
+            return known;
     }
-    const auto found = sections_.find(Lower(section));
-    return found == sections_.end() ? kNone : found->second;
-}
-
-std::size_t ProfileStore::FindKey(const Block& block, std::string_view key) const {
-    if (!block.indexed) {
-        for (std::size_t i = 1; i < block.lines.size(); ++i) {
-            if (block.lines[i].kind == LineKind::Key)
-                block.keys.try_emplace(Lower(Parse(block.lines[i]).name), i);
+    LoadedSection found;
+    found.lowerName = lower;
+    const auto count = static_cast<std::uint32_t>(lines_.size());
+    for (std::uint32_t i = 0; i < count; ++i) {
+        if (lines_[i].header && SameName(ParseLine(LoadedText(i)).name, section)) {
+            found.header = found.lastLine = i;
+            found.end = i + 1;
+            for (; found.end < count && !lines_[found.end].header; ++found.end)
+                found.lastLine = found.end;
+            break;
         }
-        block.indexed = true;
     }
-    const auto found = block.keys.find(Lower(TrimWhiteSpace(key)));
-    return found == block.keys.end() ? kNone : found->second;
+    loadedSections_.push_back(std::move(found));
+    return loadedSections_.back();
 }
 
-const ProfileStore::Line* ProfileStore::FindLine(std::string_view section,
-                                                 std::string_view key) const {
-    const std::size_t b = FindSection(section);
-    if (b == kNone)
-        return nullptr;
-    const std::size_t k = FindKey(blocks_[b], key);
-    return k == kNone ? nullptr : &blocks_[b].lines[k];
+std::size_t ProfileStore::FindAdded(std::string_view section) const {
+    for (std::size_t i = 0; i < addedSections_.size(); ++i) {
+        if (SameName(addedSections_[i].name, section))
+            return i;
+    }
+    return std::string::npos;
+}
+
+std::uint32_t ProfileStore::FindLoadedKey(const LoadedSection& section,
+                                          std::string_view key) const {
+    key = TrimWhiteSpace(key);
+    for (std::uint32_t i = section.header + 1; i < section.end; ++i) {
+        if (SameName(ParseLine(LoadedText(i)).name, key))
+            return i;
+    }
+    return kNone;
+}
+
+namespace {
+
+// The first of `lines` from `first` on whose key is `key`, or null.
+template <typename Lines>
+auto FindAddedKey(Lines& lines, std::size_t first, std::string_view key) {
+    key = TrimWhiteSpace(key);
+    for (std::size_t i = first; i < lines.size(); ++i) {
+        if (SameName(ParseLine(lines[i]).name, key))
+            return &lines[i];
+    }
+    return static_cast<decltype(&lines[0])>(nullptr);
+}
+
+}  // namespace
+
+std::optional<std::string_view> ProfileStore::KeyText(std::string_view section,
+                                                      std::string_view key) const {
+    const LoadedSection& loaded = FindLoaded(section);
+    if (loaded.header != kNone) {
+        const std::uint32_t line = FindLoadedKey(loaded, key);
+        if (line != kNone) {
+            const auto replaced = replaced_.find(line);
+            return replaced != replaced_.end() ? std::string_view(replaced->second)
+                                               : LoadedText(line);
+        }
+        const auto added = added_.find(loaded.lastLine);
+        if (added == added_.end())
+            return std::nullopt;
+        if (const std::string* text = FindAddedKey(added->second, 0, key))
+            return *text;
+        return std::nullopt;
+    }
+    const std::size_t s = FindAdded(section);
+    if (s == std::string::npos)
+        return std::nullopt;
+    if (const std::string* text = FindAddedKey(addedSections_[s].lines, 1, key))
+        return *text;
+    return std::nullopt;
+}
+
+bool ProfileStore::HasSection(std::string_view section) const {
+    return FindLoaded(section).header != kNone || FindAdded(section) != std::string::npos;
 }
 
 std::string ProfileStore::Read(std::string_view section, std::string_view key,
@@ -138,41 +220,14 @@ std::string ProfileStore::Read(std::string_view section, std::string_view key,
 
 std::string ProfileStore::ReadWhole(std::string_view section, std::string_view key,
                                     std::string_view defaultText) const {
-    const Line* line = FindLine(section, key);
-    return std::string(line ? Parse(*line).value : defaultText);
-}
-
-void ProfileStore::SetText(Line& line, std::string text) {
-    if (line.chunk == 0) {
-        line = AddChunk(std::move(text));
-        return;
-    }
-    line.kind = ParseLine(text).kind;
-    line.size = text.size();
-    chunks_[line.chunk] = std::move(text);
-}
-
-void ProfileStore::EnsureLineBreak(Line& line) {
-    const std::string_view text = Text(line);
-    if (text.ends_with('\n'))
-        return;
-    std::string ended(text);
-    ended += "\r\n";
-    SetText(line, std::move(ended));
-}
-
-ProfileStore::Line* ProfileStore::LastLine() {
-    for (auto block = blocks_.rbegin(); block != blocks_.rend(); ++block) {
-        if (!block->lines.empty())
-            return &block->lines.back();
-    }
-    return nullptr;
+    const std::optional<std::string_view> text = KeyText(section, key);
+    return std::string(text ? ParseLine(*text).value : defaultText);
 }
 
 bool ProfileStore::Write(std::string_view section, std::string_view key, std::string_view value) {
     const std::string_view keyName = TrimWhiteSpace(key);
-    if (section.find('\n') != std::string_view::npos || key.find('\n') != std::string_view::npos ||
-        key.find('=') != std::string_view::npos || keyName.starts_with(';') ||
+    if (section.find_first_of("\n]") != std::string_view::npos ||
+        key.find_first_of("\n=") != std::string_view::npos || keyName.starts_with(';') ||
         keyName.starts_with('[')) {
         return false;
     }
@@ -181,60 +236,96 @@ bool ProfileStore::Write(std::string_view section, std::string_view key, std::st
     text.reserve(key.size() + value.size() + 3);
     text.append(key).append("=").append(value).append("\r\n");
 
-    const std::size_t b = FindSection(section);
-    if (b == kNone) {
-        if (Line* last = LastLine())
-            EnsureLineBreak(*last);
+    // Sets `line` to the text unless it reads so already.
+    auto replace = [&](std::string& line) {
+        if (line != text) {
+            line = std::move(text);
+            changed_ = true;
+        }
+        return true;
+    };
+
+    const LoadedSection& loaded = FindLoaded(section);
+    if (loaded.header != kNone) {
+        const std::uint32_t line = FindLoadedKey(loaded, key);
+        if (line != kNone) {
+            const auto replaced = replaced_.find(line);
+            if (replaced != replaced_.end())
+                return replace(replaced->second);
+            if (LoadedText(line) == text)
+                return true;
+            replaced_.emplace(line, std::move(text));
+            changed_ = true;
+            return true;
+        }
+        std::vector<std::string>& added = added_[loaded.lastLine];
+        if (std::string* existing = FindAddedKey(added, 0, key))
+            return replace(*existing);
+        added.push_back(std::move(text));
+        changed_ = true;
+        return true;
+    }
+
+    const std::size_t s = FindAdded(section);
+    if (s == std::string::npos) {
         std::string header("[");
         header.append(section).append("]\r\n");
-        Block block;
-        block.lines.push_back(AddChunk(std::move(header)));
-        block.lines.push_back(AddChunk(std::move(text)));
-        block.lastKey = 1;
-        blocks_.push_back(std::move(block));
-        if (sectionsIndexed_)
-            sections_.try_emplace(Lower(section), blocks_.size() - 1);
+        addedSections_.push_back({std::string(section), {std::move(header), std::move(text)}});
         changed_ = true;
         return true;
     }
-
-    Block& block = blocks_[b];
-    const std::size_t k = FindKey(block, key);
-    if (k != kNone) {
-        Line& line = block.lines[k];
-        if (Text(line) == text)
-            return true;
-        SetText(line, std::move(text));
-        changed_ = true;
-        return true;
-    }
-
-    const std::size_t at = block.lastKey == kNone ? 1 : block.lastKey + 1;
-    EnsureLineBreak(block.lines[at - 1]);
-    block.lines.insert(block.lines.begin() + static_cast<std::ptrdiff_t>(at),
-                       AddChunk(std::move(text)));
-    block.lastKey = at;
-    if (block.indexed)
-        block.keys.try_emplace(Lower(keyName), at);
+    std::vector<std::string>& lines = addedSections_[s].lines;
+    if (std::string* existing = FindAddedKey(lines, 1, key))
+        return replace(*existing);
+    lines.push_back(std::move(text));
     changed_ = true;
     return true;
 }
 
 std::string ProfileStore::Bytes() const {
-    std::size_t size = byteOrderMark_ ? kByteOrderMark.size() : 0;
-    for (const Block& block : blocks_) {
-        for (const Line& line : block.lines)
-            size += line.size;
+    // The written lines in file order; the loaded bytes between them are copied whole.
+    std::vector<std::uint32_t> written;
+    written.reserve(replaced_.size() + added_.size());
+    std::size_t size = bytes_.size();
+    for (const auto& [line, text] : replaced_) {
+        written.push_back(line);
+        size += text.size();
     }
-    std::string bytes;
-    bytes.reserve(size);
-    if (byteOrderMark_)
-        bytes.append(kByteOrderMark);
-    for (const Block& block : blocks_) {
-        for (const Line& line : block.lines)
-            bytes.append(Text(line));
+    for (const auto& [line, texts] : added_) {
+        if (!replaced_.contains(line))
+            written.push_back(line);
+        for (const std::string& text : texts)
+            size += text.size() + 2;
     }
-    return bytes;
+    for (const AddedSection& section : addedSections_) {
+        for (const std::string& text : section.lines)
+            size += text.size() + 2;
+    }
+    std::sort(written.begin(), written.end());
+
+    std::string out;
+    out.reserve(size);
+    out.append(bytes_, 0, start_);
+    std::size_t copied = start_;
+    for (const std::uint32_t line : written) {
+        const Line& l = lines_[line];
+        if (const auto replaced = replaced_.find(line); replaced != replaced_.end()) {
+            out.append(bytes_, copied, l.begin - copied).append(replaced->second);
+        } else {
+            out.append(bytes_, copied, l.end - copied);
+        }
+        copied = l.end;
+        if (const auto added = added_.find(line); added != added_.end()) {
+            for (const std::string& text : added->second)
+                AppendLine(out, start_, text);
+        }
+    }
+    out.append(bytes_, copied);
+    for (const AddedSection& section : addedSections_) {
+        for (const std::string& text : section.lines)
+            AppendLine(out, start_, text);
+    }
+    return out;
 }
 
 bool ProfileStore::Save(const std::string& path, std::string* error) const {

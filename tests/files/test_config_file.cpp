@@ -257,6 +257,43 @@ TEST_F(ConfigFile, AMissingFileChangesNothing) {
     EXPECT_EQ(Settings.SamplesPerChannel, before.SamplesPerChannel);
 }
 
+// A file is a configuration when it has one of the two sections, whatever else it holds.
+TEST_F(ConfigFile, AFileWithoutEitherSectionIsRefusedAndChangesNothing) {
+    struct Case {
+        const char* text;
+        bool taken;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"",                                                false},
+        {"notes about the run\r\n",                         false},
+        {"SamplesPerChannel= 2048\r\n",                     false},
+        {"[Other]\r\nSamplesPerChannel= 2048\r\n",          false},
+        {"; [Option]\r\nSamplesPerChannel= 2048\r\n",       false},
+        {"[Options]\r\n[device0]\r\n",                      false},
+        {"[option]\r\n",                                    true},
+        {"[Option]   ; main options\r\nSamplesPerChannel= 2048\r\n", true},
+        {"[Other]\r\n[DEVICE0_TESSARO0]\r\n",               true},
+        {"\xEF\xBB\xBF[device0_tessaro0]",                    true},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SetNonDefaults();
+        const std::string before = ConfigText();
+        WriteBytes("any.cfg", c.text);
+        std::string error;
+        EXPECT_EQ(ReadConfig("any.cfg", &error), c.taken) << c.text;
+        if (c.taken) {
+            EXPECT_EQ(Settings.DirFileName, "0") << c.text;  // a missing key reads as now
+        } else {
+            EXPECT_EQ(error,
+                      "cannot read \"any.cfg\": not a configuration file (no [Option] or "
+                      "[device0_tessaro0] section)");
+            EXPECT_EQ(ConfigText(), before) << c.text;
+        }
+    }
+}
+
 TEST_F(ConfigFile, AFolderInPlaceOfTheFileFailsBothWays) {
     fs::create_directory("std.cfg");
     std::string error;
@@ -295,10 +332,11 @@ TEST_F(ConfigFile, HostileContentReadsWithoutHarm) {
     for (int i = 0; i < 200000; ++i)
         garbage += static_cast<char>((i * 131 + i / 7) % 256);
     for (const std::string& text :
-         {garbage, "[Option]\r\nSamplesPerChannel=" + std::string(3000000, '9') + "\r\n",
+         {"[Option]\n" + garbage,
+          "[Option]\r\nSamplesPerChannel=" + std::string(3000000, '9') + "\r\n",
           std::string("[device0_tessaro0]\nFrequencyNCO0=1e999999\nExternalClockValue=-1e400\n"
                       "FreqNC0=1e39\nComparatorThresholdSDX=.\nDDCChannelMask=0x\n"),
-          std::string(1000000, '[') + "\n" + std::string(1000000, '=')}) {
+          "[Option]\n" + std::string(1000000, '[') + "\n" + std::string(1000000, '=')}) {
         WriteBytes("bad.cfg", text);
         EXPECT_TRUE(ReadConfig("bad.cfg"));
     }

@@ -68,8 +68,8 @@ const std::vector<WriteCase> kWriteCases = {
      "[S]\r\na=1\r",                                  {{"S", "b", "2"}},
      "[S]\r\na=1\r\r\nb=2\r\n"},
     {"CrOnlyLinesAreOneLine",
-     "[S]\ra=1\r",                                     {{"S", "b", "2"}},
-     "[S]\ra=1\r\r\n[S]\r\nb=2\r\n"},
+     "[T]\r\n[S]\ra=1\r",                            {{"T", "a", "2"}},
+     "[T]\r\na=2\r\n[S]\ra=1\r"},
     {"FirstSectionCountsForWriting",
      "[S]\r\na=1\r\n[s]\r\na=2\r\n",                  {{"S", "a", "3"}, {"S", "b", "4"}},
      "[S]\r\na=3\r\nb=4\r\n[s]\r\na=2\r\n"},
@@ -101,10 +101,19 @@ const std::vector<WriteCase> kWriteCases = {
     {"HeaderWithBlanksAround",
      "  [S]\t\r\nk=1\r\n",                            {{"S", "k", "2"}},
      "  [S]\t\r\nk=2\r\n"},
-    // Only a whole line "[name]" is a header; a name is not trimmed.
-    {"TextAfterTheBracketMakesNoHeader",
-     "[S] ;c\r\nk=1\r\n",                             {{"S", "k", "2"}},
-     "[S] ;c\r\nk=1\r\n[S]\r\nk=2\r\n"},
+    // A header runs to the first "]"; what follows stays as it is. A name is not trimmed.
+    {"TextAfterTheBracketIsKept",
+     "[S]   ; main options\r\nk=1\r\n",              {{"S", "k", "2"}, {"S", "n", "3"}},
+     "[S]   ; main options\r\nk=2\r\nn=3\r\n"},
+    {"TextAfterTheBracketOfAKeylessHeader",
+     " [S]x]=y\t\r\n;c\r\n",                         {{"S", "k", "1"}},
+     " [S]x]=y\t\r\nk=1\r\n;c\r\n"},
+    {"AHeaderWithoutBracketNamesTheRestOfItsLine",
+     "[S\r\nk=1\r\n[T\r\n",                          {{"s", "k", "2"}},
+     "[S\r\nk=2\r\n[T\r\n"},
+    {"AHeaderWithoutBracketAndBreakAtTheEnd",
+     "[S",                                            {{"S", "k", "v"}},
+     "[S\r\nk=v\r\n"},
     {"BlanksInsideTheBracketsArePartOfTheName",
      "[ S ]\r\nk=1\r\n",                              {{"S", "k", "2"}},
      "[ S ]\r\nk=1\r\n[S]\r\nk=2\r\n"},
@@ -183,6 +192,11 @@ const std::vector<ReadCase> kReadCases = {
     {"KeyBeforeAnyHeader",              "k=1\r\n[S]\r\n",             "S", "k", "d", "d"},
     {"ByteOrderMark",                   "\xEF\xBB\xBF[Option]\r\nk=1\r\n", "Option", "k", "d", "1"},
     {"EmptySectionName",                "[]\r\nk=1\r\n",              "",  "k", "d", "1"},
+    {"HeaderWithTrailingText",          "[Option]   ; main options\r\nDirFileBufSize= 8\r\n",
+                                        "Option", "DirFileBufSize", "d", "8"},
+    {"HeaderEndsAtTheFirstBracket",     "[S]]x\r\nk=1\r\n",            "S", "k", "d", "1"},
+    {"BracketLineHoldingEqualsIsAHeader", "[S]\r\n[k]=1\r\n",          "S", "[k]", "d", "d"},
+    {"HeaderAfterBlanksWithText",       "\t [S] [T]\r\nk=1\r\n",        "S", "k", "d", "1"},
     {"CaseFoldingIsAsciiOnly",          "[\xc0]\r\nk=1\r\n",          "\xe0", "k", "d", "d"},
     {"ValueCutTo255",                   "[S]\r\nk=" + std::string(300, 'v') + "\r\n",
                                         "S", "k", "d", std::string(255, 'v')},
@@ -206,6 +220,16 @@ TEST_P(ProfileStoreRead, GivesTheValueText) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, ProfileStoreRead, ::testing::ValuesIn(kReadCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ProfileStore, HasSection) {
+    ProfileStore store("k=1\r\n; [C]\r\n[Option] ;main\r\n[ D ]\r\n");
+    EXPECT_TRUE(store.HasSection("option"));
+    EXPECT_TRUE(store.HasSection(" D "));
+    for (const char* missing : {"", "C", "D", "k", "Option] ;main"})
+        EXPECT_FALSE(store.HasSection(missing)) << missing;
+    EXPECT_TRUE(store.Write("New", "k", "v"));
+    EXPECT_TRUE(store.HasSection("NEW"));
+}
 
 TEST(ProfileStore, ReadWholeIsNotCut) {
     const std::string value(1000, 'v');
@@ -232,6 +256,8 @@ TEST(ProfileStore, RefusesNamesThatWouldNotReadBack) {
                                              {"S", " \t;k", "v"},
                                              {"S", "[k", "v"},
                                              {"S", "k\n", "v"},
+                                             {"S]", "k", "v"},
+                                             {"a]b", "k", "v"},
                                              {"S\nT", "k", "v"}}) {
         ProfileStore store(input);
         EXPECT_FALSE(store.Write(w.section, w.key, w.value)) << w.section << "/" << w.key;
