@@ -2,14 +2,18 @@
 // access, fixtures, and a decimal-comma locale.
 #pragma once
 
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <clocale>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <locale>
 #include <string>
@@ -39,6 +43,48 @@ inline std::string Fixture(const std::string& name) {
 
 inline bool RunningAsRoot() {
     return ::geteuid() == 0;
+}
+
+// Runs `body` without root's rights, which ignore read-only folders and files: as root, in a child
+// process that has become the user "nobody" (its result comes back through a pipe); otherwise in
+// this process. The body must not use the test macros; it returns what the test then checks.
+inline std::string AsOrdinaryUser(const std::function<std::string()>& body) {
+    if (!RunningAsRoot())
+        return body();
+    const passwd* nobody = ::getpwnam("nobody");
+    if (!nobody)
+        return "no user \"nobody\" to run as";
+    const uid_t uid = nobody->pw_uid;
+    const gid_t gid = nobody->pw_gid;
+    int pipeEnds[2];
+    if (::pipe(pipeEnds) != 0)
+        return "no pipe";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(pipeEnds[0]);
+        const std::string result =
+            ::setgroups(0, nullptr) == 0 && ::setgid(gid) == 0 && ::setuid(uid) == 0
+                ? body()
+                : "cannot become \"nobody\"";
+        [[maybe_unused]] ssize_t written = ::write(pipeEnds[1], result.data(), result.size());
+        ::_exit(0);
+    }
+    ::close(pipeEnds[1]);
+    std::string result;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
+        result.append(buffer, static_cast<std::size_t>(n));
+    ::close(pipeEnds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return result;
+}
+
+// Hands a path to "nobody" when running as root, so that AsOrdinaryUser's body may write it.
+inline void GiveToOrdinaryUser(const std::string& path) {
+    if (const passwd* nobody = RunningAsRoot() ? ::getpwnam("nobody") : nullptr) {
+        EXPECT_EQ(::chown(path.c_str(), nobody->pw_uid, nobody->pw_gid), 0) << path;
+    }
 }
 
 // Every test runs in a fresh folder of its own (ctest runs tests in parallel), made the working

@@ -2,9 +2,11 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
@@ -125,27 +127,67 @@ TEST_F(AtomicWrite, ANameOfTheFullLengthStillHasRoomForItsTemporaryFile) {
     EXPECT_EQ(ReadBytes(name), kNew);
 }
 
-TEST_F(AtomicWrite, AReadOnlyFolderFails) {
-    if (RunningAsRoot())
-        GTEST_SKIP() << "root may write into a read-only folder";
-    fs::create_directory("locked");
-    WriteBytes("locked/a.cfg", kOriginal);
-    fs::permissions("locked", fs::perms::owner_read | fs::perms::owner_exec);
-    std::string error;
-    EXPECT_FALSE(files::WriteFileAtomically("locked/a.cfg", kNew, &error));
-    EXPECT_EQ(error, "cannot write \"locked/a.cfg\": Permission denied");
-    EXPECT_EQ(ReadBytes("locked/a.cfg"), kOriginal);
+// A shared folder that its users may not change but whose files they may write. As root the
+// test runs the saves as "nobody", for whom the folder and the file are made.
+class ReadOnlyFolder : public FileTest {
+  protected:
+    void SetUp() override {
+        FileTest::SetUp();
+        fs::permissions(folder_,
+                        fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+        fs::create_directory("shared");
+        WriteBytes("shared/a.cfg", kOriginal);
+        ASSERT_EQ(::chmod("shared/a.cfg", 0664), 0);
+        file_tests::GiveToOrdinaryUser("shared/a.cfg");
+        ASSERT_EQ(::chmod("shared", 0555), 0);
+    }
+};
+
+TEST_F(ReadOnlyFolder, AWritableFileIsWrittenInPlace) {
+    const std::string outcome = file_tests::AsOrdinaryUser([] {
+        std::string error;
+        if (!files::WriteFileAtomically("shared/a.cfg", kNew, &error))
+            return error;
+        if (files::FileOperationCountsForTesting().inPlace != 1)
+            return std::string("not written in place");
+        // Shorter again: the rest of the longer text is cut off.
+        return files::WriteFileAtomically("shared/a.cfg", kOriginal, &error) ? std::string("ok")
+                                                                             : error;
+    });
+    EXPECT_EQ(outcome, "ok");
+    EXPECT_EQ(ReadBytes("shared/a.cfg"), kOriginal);
+    EXPECT_EQ(ModeOf("shared/a.cfg"), 0664u);
+    EXPECT_EQ(fs::directory_iterator("shared")->path().filename(), "a.cfg");
 }
 
-TEST_F(AtomicWrite, AReadOnlyFileFails) {
-    if (RunningAsRoot())
-        GTEST_SKIP() << "root may write a read-only file";
-    WriteBytes("a.cfg", kOriginal);
-    ASSERT_EQ(::chmod("a.cfg", 0444), 0);
-    std::string error;
-    EXPECT_FALSE(files::WriteFileAtomically("a.cfg", kNew, &error));
-    EXPECT_EQ(error, "cannot write \"a.cfg\": Permission denied");
-    EXPECT_EQ(ReadBytes("a.cfg"), kOriginal);
+TEST_F(ReadOnlyFolder, AFailedWriteInPlaceIsReportedAndPutsTheOldBytesBack) {
+    for (std::size_t after : {std::size_t{0}, std::size_t{7}, kNew.size() - 1}) {
+        const std::string outcome = file_tests::AsOrdinaryUser([after] {
+            files::SetWriteFaultForTesting(WriteFault{after});
+            std::string error;
+            return files::WriteFileAtomically("shared/a.cfg", kNew, &error) ? "written" : error;
+        });
+        EXPECT_EQ(outcome, "cannot write \"shared/a.cfg\": No space left on device");
+        EXPECT_EQ(ReadBytes("shared/a.cfg"), kOriginal) << after;
+    }
+}
+
+TEST_F(ReadOnlyFolder, ANewFileAndAReadOnlyFileAreRefused) {
+    ASSERT_EQ(::chmod("shared", 0755), 0);
+    WriteBytes("shared/locked.cfg", kOriginal);
+    ASSERT_EQ(::chmod("shared/locked.cfg", 0444), 0);
+    ASSERT_EQ(::chmod("shared", 0555), 0);
+    const std::string outcome = file_tests::AsOrdinaryUser([] {
+        std::string newFile, lockedFile;
+        files::WriteFileAtomically("shared/new.cfg", kNew, &newFile);
+        files::WriteFileAtomically("shared/locked.cfg", kNew, &lockedFile);
+        return newFile + "\n" + lockedFile;
+    });
+    EXPECT_EQ(outcome,
+              "cannot write \"shared/new.cfg\": Permission denied\n"
+              "cannot write \"shared/locked.cfg\": Permission denied");
+    EXPECT_EQ(ReadBytes("shared/locked.cfg"), kOriginal);
+    EXPECT_FALSE(fs::exists("shared/new.cfg"));
 }
 
 class AtomicWriteDiskFull : public FileTest, public ::testing::WithParamInterface<std::size_t> {};
@@ -182,10 +224,11 @@ TEST_F(AtomicWrite, ASaveInterruptedBeforeTheRenameLeavesTheOriginalWhole) {
     EXPECT_EQ(entries[0].rfind(".a.cfg.tmp", 0), 0u) << entries[0];
     EXPECT_EQ(ReadBytes(entries[0]), kNew);
 
-    // The next save is not disturbed by the leftover.
+    // The next save of the file removes the leftover.
     files::SetWriteFaultForTesting({});
     ASSERT_TRUE(files::WriteFileAtomically("a.cfg", kNew + "more", &error)) << error;
     EXPECT_EQ(ReadBytes("a.cfg"), kNew + "more");
+    EXPECT_EQ(FolderEntries(), std::vector<std::string>{"a.cfg"});
 }
 
 TEST_F(AtomicWrite, AProcessKilledBeforeTheRenameLeavesTheOriginalWhole) {
@@ -200,6 +243,60 @@ TEST_F(AtomicWrite, AProcessKilledBeforeTheRenameLeavesTheOriginalWhole) {
         "");
     EXPECT_EQ(ReadBytes("a.cfg"), kOriginal);
     EXPECT_EQ(FolderEntries().size(), 2u);  // the original and the dead process's temporary file
+    ASSERT_TRUE(files::WriteFileAtomically("a.cfg", kNew, nullptr));
+    EXPECT_EQ(FolderEntries(), std::vector<std::string>{"a.cfg"});
+}
+
+// Only a save's own leftovers go, and none that a running save still holds.
+TEST_F(AtomicWrite, RemovesOnlyItsOwnUnlockedLeftovers) {
+    const std::vector<std::string> removed = {".a.cfg.tmpabcd1234", ".a.cfg.tmp00000000"};
+    const std::vector<std::string> kept = {".a.cfg.tmpabc",       // too short
+                                           ".a.cfg.tmpABCD1234",  // not a letter or digit we make
+                                           ".a.cfg.tmpabcd12345", ".b.cfg.tmpabcd1234",
+                                           "a.cfg.tmpabcd1234",   ".a.cfg.tmpheld0000",
+                                           ".a.cfg.tmpfolder00",  ".a.cfg.tmplink0000"};
+    for (const std::string& name : removed)
+        WriteBytes(name, "left");
+    for (const std::string& name : kept)
+        WriteBytes(name, "kept");
+    fs::remove(".a.cfg.tmpfolder00");
+    fs::create_directory(".a.cfg.tmpfolder00");
+    fs::remove(".a.cfg.tmplink0000");
+    fs::create_symlink(".a.cfg.tmpabc", ".a.cfg.tmplink0000");
+    const int held = ::open(".a.cfg.tmpheld0000", O_RDONLY);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+
+    ASSERT_TRUE(files::WriteFileAtomically("a.cfg", kNew, nullptr));
+    ::close(held);
+    std::vector<std::string> expected = kept;
+    expected.push_back("a.cfg");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(FolderEntries(), expected);
+}
+
+TEST_F(AtomicWrite, FlushesTheFolderAfterTheRename) {
+    ASSERT_TRUE(files::WriteFileAtomically("a.cfg", kNew, nullptr));
+    ASSERT_TRUE(files::WriteFileAtomically("a.cfg", kOriginal, nullptr));
+    EXPECT_EQ(files::FileOperationCountsForTesting().folderSyncs, 2);
+    EXPECT_EQ(files::FileOperationCountsForTesting().inPlace, 0);
+}
+
+// A path just short of the system's 4096-byte limit leaves no room for a temporary name 13 bytes
+// longer; the save names its temporary file relative to the folder and stays atomic.
+TEST_F(AtomicWrite, APathNearTheLengthLimitIsSaved) {
+    std::string folder;
+    while (folder.size() < 3900) {
+        folder += std::string(200, 'd') + "/";
+        fs::create_directory(folder);
+    }
+    for (const std::size_t length : {4083, 4090, 4095}) {
+        const std::string path = folder + std::string(length - folder.size(), 'f');
+        std::string error;
+        ASSERT_TRUE(files::WriteFileAtomically(path, kNew, &error)) << length << ": " << error;
+        EXPECT_EQ(ReadBytes(path), kNew);
+    }
+    EXPECT_EQ(files::FileOperationCountsForTesting().inPlace, 0);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 3);
 }
 
 TEST_F(AtomicWrite, CountsRenamedFiles) {
