@@ -110,6 +110,7 @@ void SetClockSource(int item) {
 
 void SetClockValue(std::string_view text, char decimalSeparator) {
     const double value = ParseReal(text, decimalSeparator);
+    CheckFitsSettingsFiles(value, text);
     (Settings.ClockSource != 0 ? Settings.ExternalClockValue : Settings.InternalClockValue) = value;
 }
 
@@ -125,12 +126,12 @@ void SetDirSamplesPerChannel(std::string_view text) {
 }
 
 void SetDirFileName(std::string_view text) {
-    CheckStringLength(text, "The file name for direct recording");
+    CheckStoredName(text, "The file name for direct recording");
     Settings.DirFileName = std::string(text);
 }
 
 void SetDdcProgramFile(std::string_view text) {
-    CheckStringLength(text, "The DDC program file name");
+    CheckStoredName(text, "The DDC program file name");
     Settings.DDCProgramFile = std::string(text);
 }
 
@@ -139,6 +140,7 @@ void SetDdcProgramFile(std::string_view text) {
 // around it (a bare name, or one lying in a root such as "D:\" or "/") is stored by its bare
 // name, which the acquisition program looks up in the working directory.
 void SetDdcProgramFromPath(std::string_view path) {
+    CheckNoLineBreak(path, "The DDC program file name");
     const std::size_t sep = LastSeparator(path);
     const std::string_view file = sep == std::string_view::npos ? path : path.substr(sep + 1);
     if (file.empty()) {
@@ -154,11 +156,13 @@ void SetDdcProgramFromPath(std::string_view path) {
             stored = std::string(folder) + '\\' + stored;
         }
     }
-    CheckStringLength(stored, "The DDC program file name");
+    CheckStoredName(stored, "The DDC program file name");
     Settings.DDCProgramFile = std::move(stored);
 }
 
+// The name is shown, not kept in a file, so blanks around it do no harm.
 void ConfigNameFromPath(std::string_view path) {
+    CheckNoLineBreak(path, "The configuration file name");
     std::string name = FileNameOfPath(path);
     if (name.empty()) {
         throw SettingsError("'" + std::string(path) + "' names no file");

@@ -1,5 +1,6 @@
 #include "core/number_text.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -182,5 +183,30 @@ void CheckStringLength(std::string_view text, std::string_view what) {
         throw SettingsError(std::string(what) + " is longer than " +
                             std::to_string(kMaxStringLength) + " characters (" +
                             std::to_string(text.size()) + ")");
+    }
+}
+
+void CheckNoLineBreak(std::string_view text, std::string_view what) {
+    if (text.find_first_of("\r\n") != std::string_view::npos)
+        throw SettingsError(std::string(what) + " holds a line break");
+}
+
+void CheckStoredName(std::string_view text, std::string_view what) {
+    CheckStringLength(text, what);
+    CheckNoLineBreak(text, what);
+    // The blanks of the files' readers: blank, tab, VT, FF (CR and LF are refused above).
+    auto isWhiteSpace = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+    if (!text.empty() && (isWhiteSpace(text.front()) || isWhiteSpace(text.back())))
+        throw SettingsError(std::string(what) + " begins or ends with a blank");
+}
+
+void CheckFitsSettingsFiles(double value, std::string_view text) {
+    // Room for DBL_MAX in full (309 digits), a sign, the point and the decimal.
+    std::array<char, 320> buffer;
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                      std::chars_format::fixed, 1);
+    if (result.ec != std::errc() ||
+        static_cast<std::size_t>(result.ptr - buffer.data()) > kMaxStringLength) {
+        throw SettingsError("'" + std::string(text) + "' is too large for the settings files");
     }
 }

@@ -25,3 +25,17 @@ int32_t ParseInteger(std::string_view text);
 
 // Throws a SettingsError naming `what` when the text does not fit a string setting.
 void CheckStringLength(std::string_view text, std::string_view what);
+
+// Throws a SettingsError naming `what` when a name holds a line break (CR or LF): a file would
+// keep only the part before it.
+void CheckNoLineBreak(std::string_view text, std::string_view what);
+
+// Throws a SettingsError naming `what` when a name the settings files keep would not read back
+// from them the same: longer than 255 characters, holding a line break, or beginning or ending
+// with white space (the files' readers drop it).
+void CheckStoredName(std::string_view text, std::string_view what);
+
+// Throws "'<text>' is too large for the settings files" when the files' one-decimal text of the
+// value typed as `text` is longer than the 255 characters a value is read back with, so that the
+// value would come back cut (1e300 as 1e254). Single-precision values always fit.
+void CheckFitsSettingsFiles(double value, std::string_view text);

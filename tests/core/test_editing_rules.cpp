@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 #include <tuple>
+#include <utility>
 
 #include "core/editing_rules.h"
 #include "core/errors.h"
@@ -153,8 +154,50 @@ TEST_F(EditingRules, ClockSourceAndValue) {
         Settings.ExternalClockValue = 0;
     }
     EXPECT_EQ(Settings.InternalClockValue, 1.25e8);
-    SetClockValue("1e300", '.');  // doubles take what floats refuse
-    EXPECT_EQ(Settings.ExternalClockValue, 1e300);
+    SetClockValue("1e250", '.');  // doubles take what floats refuse
+    EXPECT_EQ(Settings.ExternalClockValue, 1e250);
+}
+
+// A value is refused when the settings files could not give it back: a real whose one-decimal
+// text passes the 255 characters a value is read with, a name with a line break (cut there) or
+// with white space around it (dropped by the readers).
+TEST_F(EditingRules, ValuesTheFilesCannotGiveBackAreRefused) {
+    const std::string dirFile = "The file name for direct recording";
+    const std::string program = "The DDC program file name";
+    const std::string config = "The configuration file name";
+    const std::string breaks = " holds a line break";
+    const std::string blanks = " begins or ends with a blank";
+    const std::pair<std::function<void()>, std::string> cases[] = {
+        {[] { SetClockValue("1e300", '.'); }, "'1e300' is too large for the settings files"},
+        {[] { SetClockValue("-1e253", '.'); }, "'-1e253' is too large for the settings files"},
+        {[] { SetClockValue(" 1,5e254 ", ','); },
+         "' 1,5e254 ' is too large for the settings files"},
+        {[] { SetDirFileName("rec\n.bin"); }, dirFile + breaks},
+        {[] { SetDirFileName("rec.bin\r"); }, dirFile + breaks},
+        {[] { SetDirFileName(" rec.bin"); }, dirFile + blanks},
+        {[] { SetDirFileName("rec.bin\t"); }, dirFile + blanks},
+        {[] { SetDdcProgramFile("PRGFILES\\a\r\nb.prg"); }, program + breaks},
+        {[] { SetDdcProgramFile("a.prg\f"); }, program + blanks},
+        {[] { SetDdcProgramFromPath("D:\\PRG\nFILES\\a.prg"); }, program + breaks},
+        {[] { SetDdcProgramFromPath("/w/PRGFILES/a.prg\r"); }, program + breaks},
+        {[] { SetDdcProgramFromPath("D:\\ a.prg"); }, program + blanks},
+        {[] { ConfigNameFromPath("C:\\CONFIGS\\my\n.cfg"); }, config + breaks},
+        {[] { ConfigNameFromPath("C:\\CON\rFIGS\\my.cfg"); }, config + breaks},
+    };
+    for (const auto& [edit, message] : cases)
+        ExpectRefused(edit, message);
+
+    // Just within the limits.
+    SetClockSource(1);
+    SetClockValue("9.99e252", '.');
+    EXPECT_EQ(Settings.ExternalClockValue, 9.99e252);
+    SetDirFileName("");
+    SetDirFileName("a b;c.bin");
+    EXPECT_EQ(Settings.DirFileName, "a b;c.bin");
+    SetDdcProgramFromPath("D:\\work\\PRG FILES\\ a.prg");
+    EXPECT_EQ(Settings.DDCProgramFile, "PRG FILES\\ a.prg");
+    ConfigNameFromPath("C:\\CONFIGS\\ my.cfg ");  // shown only, kept in no file
+    EXPECT_EQ(Settings.CurrentConfigName, " my.cfg ");
 }
 
 TEST_F(EditingRules, FormatAndSamples) {
