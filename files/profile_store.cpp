@@ -53,6 +53,14 @@ bool SameName(std::string_view a, std::string_view b) {
     return true;
 }
 
+// FNV-1a of the name in lower case.
+std::uint32_t NameHash(std::string_view name) {
+    std::uint32_t hash = 2166136261u;
+    for (char c : name)
+        hash = (hash ^ static_cast<unsigned char>(LowerAscii(c))) * 16777619u;
+    return hash;
+}
+
 std::string Lower(std::string_view text) {
     std::string lower(text);
     std::transform(lower.begin(), lower.end(), lower.begin(), LowerAscii);
@@ -126,9 +134,9 @@ std::string_view ProfileStore::LoadedText(std::uint32_t line) const {
     return std::string_view(bytes_).substr(l.begin, l.end - l.begin);
 }
 
-const ProfileStore::LoadedSection& ProfileStore::FindLoaded(std::string_view section) const {
+ProfileStore::LoadedSection& ProfileStore::FindLoaded(std::string_view section) const {
     const std::string lower = Lower(section);
-    for (const LoadedSection& known : loadedSections_) {
+    for (LoadedSection& known : loadedSections_) {
         if (known.lowerName == lower)
             return known;
     }
@@ -156,12 +164,21 @@ std::size_t ProfileStore::FindAdded(std::string_view section) const {
     return std::string::npos;
 }
 
-std::uint32_t ProfileStore::FindLoadedKey(const LoadedSection& section,
-                                          std::string_view key) const {
+std::uint32_t ProfileStore::FindLoadedKey(LoadedSection& section, std::string_view key) const {
+    if (!section.indexed) {
+        section.keys.reserve(section.end - section.header - 1);
+        for (std::uint32_t i = section.header + 1; i < section.end; ++i)
+            section.keys.emplace_back(NameHash(ParseLine(LoadedText(i)).name), i);
+        std::sort(section.keys.begin(), section.keys.end());
+        section.indexed = true;
+    }
     key = TrimWhiteSpace(key);
-    for (std::uint32_t i = section.header + 1; i < section.end; ++i) {
-        if (SameName(ParseLine(LoadedText(i)).name, key))
-            return i;
+    const std::uint32_t hash = NameHash(key);
+    const auto first = std::lower_bound(section.keys.begin(), section.keys.end(),
+                                        std::pair<std::uint32_t, std::uint32_t>(hash, 0));
+    for (auto it = first; it != section.keys.end() && it->first == hash; ++it) {
+        if (SameName(ParseLine(LoadedText(it->second)).name, key))
+            return it->second;
     }
     return kNone;
 }
@@ -183,7 +200,7 @@ auto FindAddedKey(Lines& lines, std::size_t first, std::string_view key) {
 
 std::optional<std::string_view> ProfileStore::KeyText(std::string_view section,
                                                       std::string_view key) const {
-    const LoadedSection& loaded = FindLoaded(section);
+    LoadedSection& loaded = FindLoaded(section);
     if (loaded.header != kNone) {
         const std::uint32_t line = FindLoadedKey(loaded, key);
         if (line != kNone) {
@@ -245,7 +262,7 @@ bool ProfileStore::Write(std::string_view section, std::string_view key, std::st
         return true;
     };
 
-    const LoadedSection& loaded = FindLoaded(section);
+    LoadedSection& loaded = FindLoaded(section);
     if (loaded.header != kNone) {
         const std::uint32_t line = FindLoadedKey(loaded, key);
         if (line != kNone) {

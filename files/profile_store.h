@@ -19,8 +19,9 @@
 //   before anything is added after it.
 // A UTF-8 byte-order mark at the start of the file is kept, and is not part of the first line.
 //
-// Only header and key lines are noted apart from the bytes, eight bytes each, so that even a
-// hostile file of nothing but short headers costs a few times its size.
+// Only header and key lines are noted apart from the bytes, eight bytes each (and eight more for a
+// key line of a section looked up), so that even a hostile file of nothing but short headers or
+// keys costs a few times its size.
 #pragma once
 
 #include <cstddef>
@@ -29,6 +30,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "files/file_io.h"
@@ -86,6 +88,9 @@ class ProfileStore {
         std::uint32_t header = kNone;  // kNone: no such section in the loaded bytes
         std::uint32_t end = 0;         // index of the next header, or lines_.size()
         std::uint32_t lastLine = 0;    // its last key line, or the header: new keys go after it
+        // Its key lines by the hash of their key, sorted, made on the first key lookup.
+        bool indexed = false;
+        std::vector<std::pair<std::uint32_t, std::uint32_t>> keys;
     };
     // A section added at the end: its header line, then its key lines.
     struct AddedSection {
@@ -94,10 +99,10 @@ class ProfileStore {
     };
 
     std::string_view LoadedText(std::uint32_t line) const;
-    const LoadedSection& FindLoaded(std::string_view section) const;
+    LoadedSection& FindLoaded(std::string_view section) const;
     std::size_t FindAdded(std::string_view section) const;  // index in addedSections_, or npos
     // The loaded key line of `key` in a loaded section, or kNone.
-    std::uint32_t FindLoadedKey(const LoadedSection& section, std::string_view key) const;
+    std::uint32_t FindLoadedKey(LoadedSection& section, std::string_view key) const;
     // The present text of a key's line, if there is one.
     std::optional<std::string_view> KeyText(std::string_view section, std::string_view key) const;
 

@@ -1,24 +1,32 @@
 // libFuzzer target over the settings files: any bytes as a profile, a configuration file and an
-// initialization file. Besides the sanitizers' findings, it traps when one of the layer's promises
-// breaks:
+// initialization file, read and written through the real files. Besides the sanitizers' findings,
+// it traps when one of the layer's promises breaks:
 // - a file read and not written comes out byte for byte;
+// - a file is taken as a configuration exactly when it has one of the two sections, and a refused
+//   one changes nothing;
 // - a configuration file written from what was read reads back to the same file;
-// - writing the initialization file twice gives the same bytes as writing it once;
+// - WriteIni keeps every line that holds no key it writes byte for byte and in order, its values
+//   read back as written, and a second WriteIni changes nothing and saves nothing;
 // - after any write, the key reads back as written, and a fresh read of the new bytes agrees.
 #include <fuzzer/FuzzedDataProvider.h>
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "core/settings.h"
 #include "files/config_file.h"
+#include "files/file_io.h"
 #include "files/file_text.h"
 #include "files/ini_file.h"
 #include "files/profile_store.h"
@@ -37,16 +45,17 @@ std::string ExpectedRead(std::string_view value) {
     return std::string(value.substr(0, ProfileStore::kMaxValueLength));
 }
 
-// The file on disk lives in a private folder, made once and removed at exit; on tmpfs where there
+// The files on disk live in a private folder, made once and removed at exit; on tmpfs where there
 // is one, since rewriting a file on ext4 waits for the disk.
 std::string gFolder;
 
 void RemoveFolder() {
     std::remove((gFolder + "/fuzz.cfg").c_str());
+    std::remove((gFolder + "/fuzz.ini").c_str());
     ::rmdir(gFolder.c_str());
 }
 
-const std::string& Folder() {
+std::string PathOf(const char* name) {
     if (gFolder.empty()) {
         std::string pattern = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm/tessaro-fuzz-XXXXXX"
                                                               : "/tmp/tessaro-fuzz-XXXXXX";
@@ -54,7 +63,68 @@ const std::string& Folder() {
         gFolder = pattern;
         std::atexit(RemoveFolder);
     }
-    return gFolder;
+    return gFolder + "/" + name;
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string LowerAscii(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return lower;
+}
+
+bool IsIniOnlyKey(const char* key) {
+    return std::strcmp(key, "FreqNC0") == 0 || std::strcmp(key, "MaskSelFreqNCO") == 0;
+}
+
+// The keys WriteIni writes: the configuration's but two, and DirNumBufWrite.
+const std::vector<std::string>& WrittenKeys() {
+    static const std::vector<std::string> keys = [] {
+        std::vector<std::string> lower{"dirnumbufwrite"};
+        for (const ParamRow& row : ParamTable) {
+            if (!IsIniOnlyKey(row.key))
+                lower.push_back(LowerAscii(row.key));
+        }
+        return lower;
+    }();
+    return keys;
+}
+
+// The lines of a file that neither hold a key WriteIni writes nor are one of the two headers it
+// may add, by a rule simpler than the store's: a key line anywhere is left out, in any section.
+// A byte-order mark is no part of the first line.
+std::vector<std::string_view> KeptLines(std::string_view bytes) {
+    if (bytes.starts_with("\xEF\xBB\xBF"))
+        bytes.remove_prefix(3);
+    std::vector<std::string_view> lines;
+    while (!bytes.empty()) {
+        const std::size_t end = std::min(bytes.find('\n'), bytes.size() - 1) + 1;
+        const std::string_view line = bytes.substr(0, end);
+        bytes.remove_prefix(end);
+        const std::string_view trimmed = files::TrimWhiteSpace(line);
+        const std::size_t equals = line.find('=');
+        if (!trimmed.starts_with('[') && !trimmed.starts_with(';') &&
+            equals != std::string_view::npos) {
+            const std::string key = LowerAscii(files::TrimWhiteSpace(line.substr(0, equals)));
+            if (std::find(WrittenKeys().begin(), WrittenKeys().end(), key) != WrittenKeys().end())
+                continue;
+        }
+        if (line == "[Option]\r\n" || line == "[device0_tessaro0]\r\n")
+            continue;
+        lines.push_back(line);
+    }
+    return lines;
 }
 
 void AsProfile(const std::string& input) {
@@ -63,30 +133,111 @@ void AsProfile(const std::string& input) {
     Check(!store.Changed(), "reading changes nothing");
 }
 
-void AsConfigurationFile(const std::string& input) {
+// Settings as a configuration file gives them, any numbers and strings with any bytes, made
+// stable: one decimal, strings of at most 255 bytes.
+void SettingsFrom(const std::string& input) {
     Settings = TSettings{};
     ReadConfigFrom(ProfileStore(input));
-    // The first file may hold a value the reader cuts at 255 bytes; from then on it is stable.
     ReadConfigFrom(ProfileStore(ConfigText()));
     const std::string second = ConfigText();
     ReadConfigFrom(ProfileStore(second));
     Check(ConfigText() == second, "a written configuration file reads back to itself");
+    Settings.DirNumBufWrite = static_cast<int32_t>(input.size() * 2654435761u);
+}
 
-    const std::string path = Folder() + "/fuzz.cfg";
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << input;
-    Check(ReadConfig(path), "an existing configuration file reads");
+void AsConfigurationFile(const std::string& input) {
+    SettingsFrom(input);
+    const std::string before = ConfigText();
+    const std::string path = PathOf("fuzz.cfg");
+    WriteFile(path, input);
+    const ProfileStore store(input);
+    const bool taken = store.HasSection("Option") || store.HasSection("device0_tessaro0");
+    Check(ReadConfig(path) == taken, "a file is a configuration when it has a settings section");
+    if (!taken)
+        Check(ConfigText() == before, "a refused configuration changes nothing");
     Check(ReadIni(path), "an existing initialization file reads");
+
+    Check(WriteConfig(path), "a configuration file is written");
+    Check(ReadFile(path) == ConfigText(), "the configuration file holds the settings' text");
+    // The first file may hold a string the reader cut at 255 bytes before a blank, which the next
+    // read drops; from then on the file is stable.
+    Check(ReadConfig(path), "a written configuration reads");
+    const std::string second = ConfigText();
+    Check(WriteConfig(path) && ReadConfig(path), "a configuration file is written and read");
+    Check(ConfigText() == second, "a written configuration reads back to itself");
+}
+
+using RowValue = std::variant<int32_t, float, double, std::string>;
+
+// The values of ParamTable's rows in Settings.
+std::vector<RowValue> RowValues() {
+    std::vector<RowValue> values;
+    for (const ParamRow& row : ParamTable)
+        std::visit([&](auto* field) { values.emplace_back(*field); }, row.field);
+    return values;
+}
+
+// What the keys read back as after WriteIni, read as the configuration reads them, against the
+// settings they were written from (now in Settings).
+void CheckWrittenValues(const std::string& out) {
+    const TSettings written = Settings;
+    const std::vector<RowValue> expected = RowValues();
+    const ProfileStore store(out);
+    ReadConfigFrom(store);
+    const std::vector<RowValue> back = RowValues();
+    Settings = written;
+    for (std::size_t i = 0; i < ParamTable.size(); ++i) {
+        const ParamRow& row = ParamTable[i];
+        if (IsIniOnlyKey(row.key))
+            continue;
+        if (const auto* value = std::get_if<std::string>(&expected[i])) {
+            // Read whole: the value, then the white space and ";" of its comment.
+            const std::string text = store.ReadWhole(row.section, row.key, "");
+            std::string_view rest(text);
+            Check(rest.starts_with(*value), "a string reads back as written");
+            rest = files::TrimWhiteSpace(rest.substr(value->size()));
+            Check(rest.empty() || rest.starts_with(';'), "a string is followed by its comment");
+            continue;
+        }
+        RowValue want = expected[i];
+        if (std::get_if<int32_t*>(&row.field) &&
+            std::get<int32_t*>(row.field) == &Settings.DataFormat) {
+            if (written.EnableDDC != 0 && written.EnableDDC != 1)
+                continue;  // the line stays as it was
+            want = written.EnableDDC == 1 ? written.DataFormat : written.AdcDataFormat;
+        }
+        Check(back[i] == want, "a number reads back as written");
+    }
+    Check(files::IntegerFromText(store.Read("Option", "DirNumBufWrite", "")) ==
+              written.DirNumBufWrite,
+          "DirNumBufWrite reads back as written");
 }
 
 void AsInitializationFile(const std::string& input) {
-    // Settings as the configuration reader left them: any numbers, strings with any bytes.
-    ProfileStore store(input);
-    ReadIniFrom(store);
-    WriteIniTo(store);
-    const std::string once = store.Bytes();
-    ProfileStore again(once);
-    WriteIniTo(again);
-    Check(again.Bytes() == once, "writing twice equals writing once");
+    SettingsFrom(input);
+    const TSettings written = Settings;
+    const std::string path = PathOf("fuzz.ini");
+    WriteFile(path, input);
+    Check(WriteIni(path), "an initialization file is written");
+    const std::string out = ReadFile(path);
+
+    const std::vector<std::string_view> in = KeptLines(input), kept = KeptLines(out);
+    Check(in.size() == kept.size(), "WriteIni keeps every other line");
+    for (std::size_t i = 0; i < in.size(); ++i) {
+        // A last line without a line break gets one when something is added after it.
+        const bool same = in[i] == kept[i] || (i + 1 == in.size() && !in[i].ends_with('\n') &&
+                                               kept[i] == std::string(in[i]) + "\r\n");
+        Check(same, "WriteIni keeps every other line byte for byte and in order");
+    }
+    Check(input.starts_with("\xEF\xBB\xBF") == out.starts_with("\xEF\xBB\xBF"),
+          "a byte-order mark stays as it was");
+    Settings = written;
+    CheckWrittenValues(out);
+    const int saves = files::FileOperationCountsForTesting().writes;
+    Check(WriteIni(path), "an initialization file is written again");
+    Check(files::FileOperationCountsForTesting().writes == saves,
+          "a second WriteIni saves nothing");
+    Check(ReadFile(path) == out, "a second WriteIni changes nothing");
 }
 
 void AsWrites(const uint8_t* data, size_t size) {
