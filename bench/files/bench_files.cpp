@@ -8,6 +8,8 @@
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -17,6 +19,7 @@
 
 #include "core/settings.h"
 #include "files/config_file.h"
+#include "files/file_io.h"
 #include "files/ini_file.h"
 #include "files/profile_store.h"
 
@@ -187,8 +190,57 @@ void BM_WriteConfig(benchmark::State& state) {
     state.SetLabel("replacing " + std::to_string(original.size()) + " bytes");
 }
 
+// Peak memory of WriteIni on a hostile file as large as a settings file may be, measured in a
+// child process so that each shape starts afresh: "peak_MB" is what the child's peak grew by.
+// Argument 0: lines "[]"; 1: lines "["; 2: an [Option] section of lines "="; 3: bare line breaks.
+void BM_HostileFileMemory(benchmark::State& state) {
+    const std::string path = BenchFolder().File("hostile.ini");
+    std::size_t size = 0;
+    {
+        const char* shapes[] = {"[]\n", "[\n", "=\n", "\n"};
+        const std::string line = shapes[state.range(0)];
+        std::string bytes = state.range(0) == 2 ? "[Option]\n" : "";
+        while (bytes.size() + line.size() <= files::kMaxFileBytes)
+            bytes += line;
+        WriteAll(path, bytes, false);
+        size = bytes.size();
+    }
+    double peakMegabytes = 0;
+    for (auto _ : state) {
+        int pipeEnds[2];
+        if (::pipe(pipeEnds) != 0) {
+            state.SkipWithError("no pipe");
+            return;
+        }
+        const pid_t child = ::fork();
+        if (child == 0) {
+            rusage before{}, after{};
+            ::getrusage(RUSAGE_SELF, &before);
+            const bool written = WriteIni(path);
+            ::getrusage(RUSAGE_SELF, &after);
+            const long grown = written ? after.ru_maxrss - before.ru_maxrss : -1;  // kilobytes
+            [[maybe_unused]] ssize_t n = ::write(pipeEnds[1], &grown, sizeof grown);
+            ::_exit(0);
+        }
+        ::close(pipeEnds[1]);
+        long grown = -1;
+        if (::read(pipeEnds[0], &grown, sizeof grown) != sizeof grown)
+            grown = -1;
+        ::close(pipeEnds[0]);
+        ::waitpid(child, nullptr, 0);
+        if (grown < 0) {
+            state.SkipWithError("WriteIni failed");
+            return;
+        }
+        peakMegabytes = static_cast<double>(grown) / 1024.0;
+    }
+    state.counters["peak_MB"] = peakMegabytes;
+    state.SetLabel(std::to_string(size) + " bytes");
+}
+
 }  // namespace
 
+BENCHMARK(BM_HostileFileMemory)->DenseRange(0, 3)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlainReadWrite)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PlainReadWriteSynced)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_WriteIni)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
