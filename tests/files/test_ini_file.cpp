@@ -293,6 +293,29 @@ TEST_F(IniFile, ReadIniValueTexts) {
     }
 }
 
+// A header with text after its "]" is that section, read and written, and stays as it is.
+TEST_F(IniFile, HeadersWithTrailingTextAreTheirSections) {
+    const std::string option = "[Option]   ; main options\r\n";
+    const std::string device = "\t[device0_tessaro0] ;\xea\xee\xec\r\n";
+    WriteBytes("exam_ddc.ini", option +
+                                   "DirFileBufSize= 2048\t\t;kb\r\nSamplesPerChannel= 1\t\t;n\r\n" +
+                                   device + "InternalClockValue= 125e6\t;Hz\r\n");
+    ASSERT_TRUE(ReadIni("exam_ddc.ini"));
+    EXPECT_EQ(Settings.DirFileBufSize, 2048);
+    EXPECT_EQ(Settings.InternalClockValue, 125e6);
+
+    ASSERT_TRUE(WriteIni("exam_ddc.ini"));
+    const std::string written = ReadBytes("exam_ddc.ini");
+    EXPECT_TRUE(written.starts_with(option + "DirFileBufSize= 2048\t\t;kb\r\n"
+                                             "SamplesPerChannel= 1024\t\t;n\r\n"))
+        << written;
+    EXPECT_NE(written.find(device + "InternalClockValue= 125e6\t;Hz\r\nClockSource="),
+              std::string::npos)
+        << written;
+    EXPECT_EQ(written.find("[Option]\r\n"), std::string::npos) << "a second [Option]";
+    EXPECT_EQ(written.find("[device0_tessaro0]\r\n"), std::string::npos);
+}
+
 TEST_F(IniFile, AMissingFileKeepsBothValues) {
     std::string error;
     EXPECT_FALSE(ReadIni("exam_ddc.ini", &error));
