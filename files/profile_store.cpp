@@ -61,12 +61,6 @@ std::uint32_t NameHash(std::string_view name) {
     return hash;
 }
 
-std::string Lower(std::string_view text) {
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(), LowerAscii);
-    return lower;
-}
-
 // Calls `line(begin, end)` for every line of `data` from `begin` on; `end` is past its LF.
 template <typename OnLine>
 void ForEachLine(std::string_view data, std::size_t begin, OnLine line) {
@@ -135,13 +129,12 @@ std::string_view ProfileStore::LoadedText(std::uint32_t line) const {
 }
 
 ProfileStore::LoadedSection& ProfileStore::FindLoaded(std::string_view section) const {
-    const std::string lower = Lower(section);
     for (LoadedSection& known : loadedSections_) {
-        if (known.lowerName == lower)
+        if (SameName(known.name, section))
             return known;
     }
     LoadedSection found;
-    found.lowerName = lower;
+    found.name = section;
     const auto count = static_cast<std::uint32_t>(lines_.size());
     for (std::uint32_t i = 0; i < count; ++i) {
         if (lines_[i].header && SameName(ParseLine(LoadedText(i)).name, section)) {

@@ -84,7 +84,7 @@ class ProfileStore {
 
     // A section of the loaded bytes, noted when first looked up (the loaded lines never change).
     struct LoadedSection {
-        std::string lowerName;
+        std::string name;              // as first looked up
         std::uint32_t header = kNone;  // kNone: no such section in the loaded bytes
         std::uint32_t end = 0;         // index of the next header, or lines_.size()
         std::uint32_t lastLine = 0;    // its last key line, or the header: new keys go after it

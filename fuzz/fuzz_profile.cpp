@@ -146,7 +146,6 @@ void SettingsFrom(const std::string& input) {
 }
 
 void AsConfigurationFile(const std::string& input) {
-    SettingsFrom(input);
     const std::string before = ConfigText();
     const std::string path = PathOf("fuzz.cfg");
     WriteFile(path, input);
@@ -213,9 +212,8 @@ void CheckWrittenValues(const std::string& out) {
           "DirNumBufWrite reads back as written");
 }
 
-void AsInitializationFile(const std::string& input) {
-    SettingsFrom(input);
-    const TSettings written = Settings;
+void AsInitializationFile(const TSettings& written, const std::string& input) {
+    Settings = written;
     const std::string path = PathOf("fuzz.ini");
     WriteFile(path, input);
     Check(WriteIni(path), "an initialization file is written");
@@ -275,8 +273,10 @@ void AsWrites(const uint8_t* data, size_t size) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string input(reinterpret_cast<const char*>(data), size);
     AsProfile(input);
+    SettingsFrom(input);
+    const TSettings fromInput = Settings;
     AsConfigurationFile(input);
-    AsInitializationFile(input);
+    AsInitializationFile(fromInput, input);
     AsWrites(data, size);
     return 0;
 }
