@@ -5,6 +5,7 @@
 // - a file is taken as a configuration exactly when it has one of the two sections, and a refused
 //   one changes nothing;
 // - a configuration file written from what was read reads back to the same file;
+// - a save that fails leaves the file as it was;
 // - WriteIni keeps every line that holds no key it writes byte for byte and in order, its values
 //   read back as written, and a second WriteIni changes nothing and saves nothing;
 // - after any write, the key reads back as written, and a fresh read of the new bytes agrees.
@@ -216,6 +217,12 @@ void AsInitializationFile(const TSettings& written, const std::string& input) {
     Settings = written;
     const std::string path = PathOf("fuzz.ini");
     WriteFile(path, input);
+    // A disk that fills up midway: the save fails, or there was nothing to save, and the file is
+    // as it was either way.
+    files::SetWriteFaultForTesting(files::WriteFault{input.size() % 977});
+    WriteIni(path);
+    files::SetWriteFaultForTesting({});
+    Check(ReadFile(path) == input, "a failed save leaves the file as it was");
     Check(WriteIni(path), "an initialization file is written");
     const std::string out = ReadFile(path);
 
