@@ -59,7 +59,9 @@ void SetParamFromText(const ParamRow& row, std::string_view text) {
         else
             **single = ParseSingle(text, kPoint);
     } else if (auto* const* real = std::get_if<double*>(&row.field)) {
-        **real = ParseReal(text, kPoint);
+        const double value = ParseReal(text, kPoint);
+        CheckFitsSettingsFiles(value, text);
+        **real = value;
     } else if (*std::get_if<std::string*>(&row.field) == &Settings.DDCProgramFile) {
         SetDdcProgramFile(text);
     } else if (*std::get_if<std::string*>(&row.field) == &Settings.DirFileName) {

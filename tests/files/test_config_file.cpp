@@ -8,7 +8,9 @@
 #include <string>
 #include <variant>
 
+#include "core/errors.h"
 #include "file_test_support.h"
+#include "files/config_keys.h"
 #include "files/profile_store.h"
 
 namespace fs = std::filesystem;
@@ -291,6 +293,22 @@ TEST_F(ConfigFile, AFileWithoutEitherSectionIsRefusedAndChangesNothing) {
                       "[device0_tessaro0] section)");
             EXPECT_EQ(ConfigText(), before) << c.text;
         }
+    }
+}
+
+// Settings set by key name (as the command line does) refuse what the window refuses.
+TEST(ConfigKeys, RefuseValuesTheFilesCannotGiveBack) {
+    const std::pair<const char*, std::string> cases[] = {
+        {"ExternalClockValue", "1e300"},
+        {"DirFileName", "rec\n.bin"},
+        {"DirFileName", " rec.bin"},
+        {"DDCProgramFile", "a.prg\r"},
+    };
+    for (const auto& [key, text] : cases) {
+        Settings = TSettings{};
+        const std::string before = ConfigText();
+        EXPECT_THROW(SetParamFromText(*FindParam(key), text), SettingsError) << key;
+        EXPECT_EQ(ConfigText(), before) << key;
     }
 }
 
