@@ -176,7 +176,7 @@ QWidget* TGForm::BuildFindingsList() {
 }
 
 // The controls that show each key; a finding frames them and the list leads to the first one that
-// can take the focus.
+// can take the focus. DirFileBufSize, the acquisition program's own, has none.
 void TGForm::FindingsDisplay::MapKeys() {
     TGForm& f = *form_;
     auto put = [this](const char* key, std::initializer_list<QWidget*> controls) {
@@ -211,7 +211,6 @@ void TGForm::FindingsDisplay::MapKeys() {
     put("DirFileName",            {f.edit_[21]});
     put("DirSamplesPerChannel",   {f.edit_[19]});
     put("DirNumBufWrite",         {f.edit_[20], f.edit_[25]});
-    put("DirFileBufSize",         {f.edit_[20]});
     // clang-format on
 }
 
