@@ -27,6 +27,7 @@ const char* SeverityName(Severity severity);
 struct FindingValue {
     std::string text;     // numbers with a point, whatever the locale
     bool number = false;  // a presenter may use its own decimal separator
+    bool operator==(const FindingValue&) const = default;
 };
 
 struct Finding {
