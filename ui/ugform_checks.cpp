@@ -11,7 +11,9 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cmath>
 #include <exception>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -31,6 +33,13 @@ constexpr std::chrono::milliseconds kDiskAnswerLifetime{1500};
 constexpr int kListLines = 4;
 const QColor kWarningColour(0xE8, 0x9C, 0x00);
 const QColor kErrorColour(0xD8, 0x10, 0x10);
+
+// True when `typed`, stored in single precision, is `stored`; a value beyond the float range
+// never is (the edits refuse it).
+bool KeptAs(double typed, float stored) {
+    return std::fabs(typed) <= std::numeric_limits<float>::max() &&
+           static_cast<float>(typed) == stored;
+}
 
 const char* const kFindingProperty = "finding";
 const char* const kPlainToolTipProperty = "plainToolTip";
@@ -264,7 +273,7 @@ void TGForm::FindingsDisplay::NoteTypedFrequencies() {
     };
     auto remember = [&](std::optional<double>& slot, int n, float stored, bool changed) {
         const std::optional<double> typed = typedValue(n);
-        if (typed && static_cast<float>(*typed) == stored) {
+        if (typed && KeptAs(*typed, stored)) {
             slot = typed;
         } else if (changed) {
             slot.reset();
@@ -280,7 +289,7 @@ void TGForm::FindingsDisplay::NoteTypedFrequencies() {
         lastNco_[c] = stored;
         remember(typed_.FrequencyNCO[c], 1 + c, stored, changed);
         if (changed && !pendingTyped[1 + c] && applyingCommon && typed_.FreqNC0 &&
-            static_cast<float>(*typed_.FreqNC0) == stored) {
+            KeptAs(*typed_.FreqNC0, stored)) {
             typed_.FrequencyNCO[c] = typed_.FreqNC0;
         }
     }
