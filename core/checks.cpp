@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <initializer_list>
+#include <limits>
 
 #include "core/recording_size.h"
 
@@ -407,7 +408,7 @@ const char* SeverityName(Severity severity) {
 
 std::optional<Finding> NcoPrecisionFinding(std::string_view key, double typed, float stored) {
     // Beyond the float range the typed text is refused before anything is stored.
-    if (!std::isfinite(typed) || std::fabs(typed) > 3.4028234663852886e38 ||
+    if (!std::isfinite(typed) || std::fabs(typed) > std::numeric_limits<float>::max() ||
         static_cast<float>(typed) != stored) {
         return std::nullopt;
     }
