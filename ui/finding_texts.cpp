@@ -1,10 +1,10 @@
 #include "ui/finding_texts.h"
 
-#include <QFile>
 #include <cstring>
 #include <string_view>
 
 #include "core/checks.h"
+#include "ui/name_text.h"
 
 namespace {
 
@@ -72,7 +72,7 @@ QString ValueText(const Finding& finding, std::size_t index, QChar decimalSepara
             }
         }
     }
-    return QFile::decodeName(QByteArray::fromStdString(value.text));
+    return DecodeName(value.text).text;
 }
 
 }  // namespace

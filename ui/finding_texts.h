@@ -5,6 +5,6 @@
 
 struct Finding;
 
-// The finding in Russian, its values filled in; numbers take `decimalSeparator`, names are decoded
-// as file names are.
+// The finding in Russian, its values filled in; numbers take `decimalSeparator`, names are shown
+// as the window shows file names.
 QString FindingText(const Finding& finding, QChar decimalSeparator);
