@@ -2,10 +2,10 @@
 
 #include <charconv>
 #include <cmath>
-#include <initializer_list>
 #include <limits>
 
 #include "core/recording_size.h"
+#include "core/setting_choices.h"
 
 namespace {
 
@@ -308,36 +308,22 @@ void AdcChannels(const CheckInput& in, std::vector<Finding>& out) {
         {Number(Hex(s.ChannelMask))});
 }
 
-// A setting and the values the window offers for it.
-struct Offered {
-    const char* key;
-    int32_t TSettings::*field;
-    std::initializer_list<int32_t> values;
-    const char* shown;
-};
-
+// The settings the window shows as item lists, switches and boxes; what it offers for each is
+// SettingChoice's, the same the command line's "set" keeps to. DataFormat and the channels' ADC
+// numbers have rules of their own; the selection for the common frequency reaches no run.
 // clang-format off
-// DataFormat has a rule of its own; the channels' ADC numbers too.
-const Offered kOffered[] = {
-    {"SamplesPerChannel", &TSettings::SamplesPerChannel, {1024, 2048, 4096, 8192, 16384},
-                                                                      "1024, 2048, 4096, 8192, 16384"},
-    {"EnableDDC",         &TSettings::EnableDDC,         {0, 1},     "0, 1"},
-    {"WorkMode",          &TSettings::WorkMode,          {0, 1},     "0, 1"},
-    {"ClockSource",       &TSettings::ClockSource,       {0, 1},     "0, 1"},
-    {"Dither",            &TSettings::Dither,            {0, 1},     "0, 1"},
-    {"StartSource",       &TSettings::StartSource,       {0, 2, 4},  "0, 2, 4"},
-    {"MasterMode",        &TSettings::MasterMode,        {0, 1, 2},  "0, 1, 2"},
-    {"DDCSyncMode",       &TSettings::DDCSyncMode,       {1, 2},     "1, 2"},
-};
-// Masks whose bits beyond the window's boxes mean nothing to it.
-const struct {
-    const char* key;
-    int32_t TSettings::*field;
-    int bits;
-} kMasks[] = {
-    {"DDCChannelMask", &TSettings::DDCChannelMask, kDdcChannels},
-    {"ChannelMask",    &TSettings::ChannelMask,    kAdcs},
-    {"AdcGainMask",    &TSettings::AdcGainMask,    kAdcs},
+const std::pair<const char*, int32_t TSettings::*> kChoiceFields[] = {
+    {"SamplesPerChannel", &TSettings::SamplesPerChannel},
+    {"EnableDDC",         &TSettings::EnableDDC},
+    {"WorkMode",          &TSettings::WorkMode},
+    {"ClockSource",       &TSettings::ClockSource},
+    {"Dither",            &TSettings::Dither},
+    {"StartSource",       &TSettings::StartSource},
+    {"MasterMode",        &TSettings::MasterMode},
+    {"DDCSyncMode",       &TSettings::DDCSyncMode},
+    {"DDCChannelMask",    &TSettings::DDCChannelMask},
+    {"ChannelMask",       &TSettings::ChannelMask},
+    {"AdcGainMask",       &TSettings::AdcGainMask},
 };
 // clang-format on
 
@@ -348,26 +334,33 @@ void EnumValue(const CheckInput& in, std::vector<Finding>& out) {
             std::string(key) + " " + value + " is not offered by the window (" + shown + ")",
             {Text(key), Number(value), Number(shown)});
     };
-    for (const Offered& o : kOffered) {
-        const int32_t value = s.*o.field;
+    for (const auto& [key, field] : kChoiceFields) {
+        const SettingChoice* choice = FindSettingChoice(key);
+        if (choice == nullptr) {
+            continue;
+        }
+        const int32_t value = s.*field;
+        if (choice->maskBits > 0) {
+            const uint32_t all = choice->maskBits >= 32 ? ~0u : (1u << choice->maskBits) - 1u;
+            const uint32_t bits = static_cast<uint32_t>(value);
+            if ((bits & ~all) != 0) {
+                add(key, Hex(value), "0x0 ... " + Hex(static_cast<int32_t>(all)));
+            } else if (choice->zeroRefused && bits == 0 && DdcMode(s)) {
+                // The window never leaves the DDC channels all disabled; only a file does. In ADC
+                // mode they are not used.
+                add(key, Hex(value), "0x1 ... " + Hex(static_cast<int32_t>(all)));
+            }
+            continue;
+        }
+        std::string shown;
         bool offered = false;
-        for (int32_t v : o.values) {
+        for (const int32_t v : choice->values) {
             offered = offered || v == value;
+            shown += (shown.empty() ? "" : ", ") + std::to_string(v);
         }
         if (!offered) {
-            add(o.key, std::to_string(value), o.shown);
+            add(key, std::to_string(value), shown);
         }
-    }
-    for (const auto& m : kMasks) {
-        const uint32_t value = static_cast<uint32_t>(s.*m.field);
-        const uint32_t all = (1u << m.bits) - 1u;
-        if ((value & ~all) != 0) {
-            add(m.key, Hex(s.*m.field), "0x0 ... " + Hex(static_cast<int32_t>(all)));
-        }
-    }
-    // The window never leaves the DDC channels all disabled; only a file does.
-    if (DdcMode(s) && (static_cast<uint32_t>(s.DDCChannelMask) & 0xFFFFu) == 0) {
-        add("DDCChannelMask", Hex(s.DDCChannelMask), "0x1 ... 0xFFFF");
     }
 }
 
