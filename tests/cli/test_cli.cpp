@@ -304,3 +304,15 @@ TEST_F(Cli, CheckReportsTheWindowsFindings) {
     EXPECT_EQ(result.out, "");
     EXPECT_NE(result.err.find("none.cfg"), std::string::npos) << result.err;
 }
+
+// set says when single precision keeps another frequency than given, and saves it all the same.
+TEST_F(Cli, SetSaysWhatSinglePrecisionKept) {
+    Result result = Run({"set", "a.cfg", "FrequencyNCO5=16777217", "freqnc0=16777216"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out,
+              "warning nco-precision FrequencyNCO5: FrequencyNCO5: 16777217 Hz is kept as 16777216 "
+              "Hz (single precision)\n");
+    result = Run({"set", "a.cfg", "FrequencyNCO5=16777217", "FrequencyNCO5=16777218"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "");
+}
