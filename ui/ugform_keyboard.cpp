@@ -4,10 +4,12 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QHash>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QWidget>
 #include <algorithm>
 #include <vector>
@@ -40,6 +42,7 @@ class TFormKeys : public QObject {
     QWidget* At(int grid, int row, int column) const;
     bool MoveFocus(QWidget* from, int key);
     bool EnterInNcoEdit(QLineEdit* edit);
+    void FocusChosenRadioButton(QRadioButton* button, Qt::FocusReason reason);
 
     TGForm& form_;
 };
@@ -166,8 +169,29 @@ bool TFormKeys::EnterInNcoEdit(QLineEdit* edit) {
     return false;  // the key still reaches the edit, as every key does
 }
 
+// Tab enters a frame of radio buttons at its chosen button, as on other desktops, not at the
+// first one, where Space would change the setting.
+void TFormKeys::FocusChosenRadioButton(QRadioButton* button, Qt::FocusReason reason) {
+    if (button == nullptr || button->isChecked() ||
+        (reason != Qt::TabFocusReason && reason != Qt::BacktabFocusReason)) {
+        return;
+    }
+    for (QRadioButton* sibling :
+         button->parentWidget()->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly)) {
+        if (sibling->isChecked() && sibling->isEnabled()) {
+            sibling->setFocus(reason);
+            return;
+        }
+    }
+}
+
 bool TFormKeys::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
+    if (type == QEvent::FocusIn) {
+        FocusChosenRadioButton(qobject_cast<QRadioButton*>(watched),
+                               static_cast<QFocusEvent*>(event)->reason());
+        return false;
+    }
     if (type == QEvent::ShortcutOverride) {
         // An edit claims the undo keys for its own text; here they undo settings changes.
         return IsUndoKey(static_cast<QKeyEvent*>(event));
@@ -269,6 +293,11 @@ void TGForm::SetUpKeyboard() {
     for (int n = 1; n <= 89; ++n) {
         if (checkBox_[n] != nullptr) {
             checkBox_[n]->installEventFilter(keys_);
+        }
+    }
+    for (QRadioButton* button : radioButton_) {
+        if (button != nullptr) {
+            button->installEventFilter(keys_);
         }
     }
 
