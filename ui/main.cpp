@@ -10,6 +10,7 @@
 #include "core/settings.h"
 #include "ui/error_display.h"
 #include "ui/startup.h"
+#include "ui/translations.h"
 #include "ui/ugform.h"
 
 int main(int argc, char** argv) {
@@ -21,8 +22,11 @@ int main(int argc, char** argv) {
     }
 
     QApplication app(argc, argv);
-    // The application title is empty: message boxes carry no caption of their own.
+    // The application title is empty: message boxes carry no caption of their own. A desktop
+    // that refuses an empty caption is given the program's name instead of its file name.
+    QApplication::setApplicationName(QStringLiteral("TESSARO Master"));
     QApplication::setApplicationDisplayName(QString());
+    LoadQtTranslations(app);
 
     if (options.deferred) {
         options = ParseCommandLine(argc, argv, std::cout, std::cerr, false);

@@ -4,10 +4,14 @@
 
 #include "core/settings.h"
 #include "first_paint.h"
+#include "ui/translations.h"
 #include "ui/ugform.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    // As main does it, but for the command line, which asks nothing of the window system.
+    QApplication::setApplicationDisplayName(QString());
+    LoadQtTranslations(app);
     Settings = TSettings{};
     TGForm form;
     GForm = &form;

@@ -8,16 +8,21 @@
 
 namespace {
 
-// The virtual screen the tests run on, "WIDTHxHEIGHT" from TESSARO_TEST_SCREEN: by default one
-// taller than the window, as on a desktop. The headless platform's own is 800 x 600.
+// The virtual screen the tests run on, "WIDTHxHEIGHT" or "WIDTHxHEIGHT@SCALE" from
+// TESSARO_TEST_SCREEN: by default one taller than the window, as on a desktop (the headless
+// platform's own is 800 x 600). A scale is set as Qt's scale factor.
 QByteArray ScreenConfig() {
     QByteArray size = qgetenv("TESSARO_TEST_SCREEN");
     if (size.isEmpty()) {
         size = "1920x1200";
     }
+    if (const qsizetype at = size.indexOf('@'); at >= 0) {
+        qputenv("QT_SCALE_FACTOR", size.mid(at + 1));
+        size.truncate(at);
+    }
     const QList<QByteArray> sides = size.split('x');
     if (sides.size() != 2) {
-        qFatal("TESSARO_TEST_SCREEN must read WIDTHxHEIGHT, not %s", size.constData());
+        qFatal("TESSARO_TEST_SCREEN must read WIDTHxHEIGHT[@SCALE], not %s", size.constData());
     }
     return R"({"screens": [{"name": "test", "x": 0, "y": 0, "width": )" + sides[0] +
            R"(, "height": )" + sides[1] + R"(, "logicalDpi": 96, "logicalBaseDpi": 96}]})";
