@@ -392,6 +392,10 @@ void TGForm::BuildWindow() {
         column->addWidget(b, 0, Qt::AlignHCenter);
     }
 
+    // 15. The pre-flight findings; then every control is described.
+    column->addWidget(BuildFindingsList());
+    DescribeControls();
+
     // Controls keep their places relative to each other: the page has one size whatever the
     // window's.
     page->setFixedSize(page->sizeHint());

@@ -93,11 +93,11 @@ TEST_F(DisplayChoiceTest, SampleCountWithoutAnItemShowsItsNumber) {
     }
 }
 
-TEST_F(DisplayChoiceTest, TypedSampleCountStaysAsTyped) {
+TEST_F(DisplayChoiceTest, TypedSampleCountStaysAsTypedUntilConfirmed) {
     auto* combo = W<QComboBox>("ComboBox6");
     TypeIntoCombo(combo, "5");
-    EXPECT_EQ(Settings.SamplesPerChannel, 512);
-    EXPECT_EQ(combo->currentIndex(), -1);
+    EXPECT_EQ(Settings.SamplesPerChannel, 1024);
+    EXPECT_EQ(combo->currentIndex(), 0);
     EXPECT_EQ(combo->currentText(), "5");
 }
 
@@ -131,12 +131,13 @@ TEST_F(DisplayChoiceTest, RecordingSizeWithoutAResultSaysWhy) {
         }
         EXPECT_FALSE(form_->Updating);
     }
-    // With a result again, the numbers and no tip.
+    // With a result again, the numbers and only the field's own description as its tip.
     Settings = TSettings{};
     form_->Refresh();
     EXPECT_EQ(W<QLineEdit>("Edit25")->text(), "65536");
     EXPECT_EQ(W<QLineEdit>("Edit20")->text(), "8192");
-    EXPECT_TRUE(W<QLineEdit>("Edit20")->toolTip().isEmpty());
+    EXPECT_EQ(W<QLineEdit>("Edit20")->toolTip(),
+              W<QLineEdit>("Edit20")->property("plainToolTip").toString());
 }
 
 TEST_F(DisplayChoiceTest, ChosenPathTooLongForTheSettingIsRefused) {
