@@ -53,6 +53,9 @@ struct TSettings {
     static constexpr const char* StartupConfigName = "std.cfg";
     static constexpr const char* IniFileName = "exam_ddc.ini";
     std::string CurrentConfigName = "std.cfg";
+
+    // Field by field, the working values included (the window's undo compares records).
+    bool operator==(const TSettings&) const = default;
 };
 
 // The single record of the run; every layer reads and changes it directly.

@@ -1,20 +1,46 @@
-// The editor's entry: the application, the settings with their defaults, the main window.
+// The editor's entry: the command line and the working folder, the application, the settings
+// with their defaults, the main window.
 #include <QApplication>
+#include <QDir>
+#include <QSettings>
 #include <exception>
+#include <iostream>
 
 #include "core/errors.h"
 #include "core/settings.h"
 #include "ui/error_display.h"
+#include "ui/startup.h"
 #include "ui/translations.h"
 #include "ui/ugform.h"
 
 int main(int argc, char** argv) {
+    // The command line is answered before the window system is touched: --help, --version and a
+    // wrong --dir need no display.
+    TStartOptions options = ParseCommandLine(argc, argv, std::cout, std::cerr, true);
+    if (options.exitCode) {
+        return *options.exitCode;
+    }
+
     QApplication app(argc, argv);
     // The application title is empty: message boxes carry no caption of their own. A desktop
     // that refuses an empty caption is given the program's name instead of its file name.
     QApplication::setApplicationName(QStringLiteral("TESSARO Master"));
     QApplication::setApplicationDisplayName(QString());
     LoadQtTranslations(app);
+
+    if (options.deferred) {
+        options = ParseCommandLine(argc, argv, std::cout, std::cerr, false);
+        if (options.exitCode) {
+            return *options.exitCode;
+        }
+    }
+
+    if (!options.dirGiven) {
+        QSettings remembered(QSettings::NativeFormat, QSettings::UserScope,
+                             QStringLiteral("TESSARO"), QStringLiteral("tessaro-master"));
+        SettleWorkingFolder(remembered, QDir::homePath(), AskForWorkingFolder);
+    }
+
     try {
         Settings = TSettings{};
         TGForm form;

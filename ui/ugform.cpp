@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <QUndoStack>
 #include <QWheelEvent>
 #include <QWindow>
 #include <algorithm>
@@ -41,16 +42,13 @@ TGForm::TGForm(QWidget* parent) : QWidget(parent) {
     setWindowTitle(Text(" Мастер TESSARO"));
     setFont(QFont(QStringLiteral("Sans Serif"), 8));
     FormCreate(this);
-    resize(sizeHint());
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        // Centred, but a window taller or wider than the desktop keeps its caption on it.
-        const QRect desktop = screen->availableGeometry();
-        const QPoint centred = desktop.center() - rect().center();
-        move(std::max(centred.x(), desktop.left()), std::max(centred.y(), desktop.top()));
-    }
+    FitToScreen();
 }
 
-TGForm::~TGForm() = default;
+TGForm::~TGForm() {
+    // The controls go before the window does: no focus change may reach the scrolling page then.
+    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
+}
 
 // ---------------------------------------------------------------------------------------------
 // Wiring. Check boxes use `toggled` and radio buttons `toggled(true)`, so that a change from the
@@ -147,15 +145,25 @@ void TGForm::WireControls() {
 }
 
 bool TGForm::RunHandler(const std::function<void()>& handler) {
+    // The outermost run is one undo step; the clicks its refresh raises run inside it.
+    const bool outermost = handlerDepth_++ == 0;
+    if (outermost) {
+        BeginHandlerRun();
+    }
+    bool succeeded = false;
     try {
         handler();
-        return true;
+        succeeded = true;
     } catch (const std::exception& e) {
         ShowRefusal(FromLocal(e.what()));
     } catch (...) {
         ShowRefusal(QString());
     }
-    return false;
+    --handlerDepth_;
+    if (outermost) {
+        EndHandlerRun(succeeded);
+    }
+    return succeeded;
 }
 
 // While the box is open the window takes no input: keys typed ahead would otherwise reach the
@@ -366,7 +374,9 @@ void TGForm::FormCreate(QObject*) {
         ControlTable[72 + i] = edit_[1 + i];
         ControlTable[88 + i] = checkBox_[69 + i];
     }
-    CreateDialogs();
+    SetUpUndo();
+    // Before the wiring: the keyboard's filter then sees a key after the handler it ran.
+    SetUpKeyboard();
     WireControls();
     ReadDecimalSeparator();
 }
@@ -392,6 +402,8 @@ void TGForm::showEvent(QShowEvent* event) {
     if (!formShown_) {
         formShown_ = true;
         RunHandler([this] { FormShow(this); });
+        // Loading the settings is where undo starts, not a step of its own.
+        UndoStack()->clear();
     }
 }
 

@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <memory>
 #include <utility>
 
 #include "core/settings.h"
@@ -16,6 +17,9 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QScrollArea;
+class QUndoStack;
+class TFormKeys;
 enum class RecordingSizeStatus;
 
 class TGForm : public QWidget {
@@ -96,7 +100,8 @@ class TGForm : public QWidget {
 
     void BuildWindow();
     void WireControls();
-    void CreateDialogs();
+    // The file dialog of that name, built on its first use.
+    QFileDialog* FileDialog(const char* name);
     // The one place where a failure escaping a handler is caught and shown.
     bool RunHandler(const std::function<void()>& handler);
     // A field's text confirmed by Enter (RunConfirm) or by the focus leaving it (RunExit).
@@ -142,11 +147,6 @@ class TGForm : public QWidget {
     std::array<bool, kDdcChannels> badInputSource_{};
     std::array<EditWiring, 26> editWiring_{};
 
-    QFileDialog* saveDialog1_ = nullptr;
-    QFileDialog* saveDialog3_ = nullptr;
-    QFileDialog* openDialog1_ = nullptr;
-    QFileDialog* openDialog2_ = nullptr;
-
     // Pre-flight checks shown after every refresh (ugform_checks.cpp), and the controls'
     // tooltips, accessible names and label buddies (ugform_descriptions.cpp).
     class FindingsDisplay;
@@ -154,6 +154,41 @@ class TGForm : public QWidget {
     void DescribeControls();
     void ShowFindings();
     FindingsDisplay* findings_ = nullptr;
+
+    // ---- Working comfort: undo and redo (ugform_undo.cpp), the keyboard (ugform_keyboard.cpp),
+    // a window that fits short screens (ugform_layout.cpp) ----
+  public:
+    // One step per handler run that changed Settings; a step restores the whole record.
+    QUndoStack* UndoStack() const { return undoStack_; }
+    // Undo and redo as the keys do them: unconfirmed text in the focused edit is dropped first.
+    void UndoStep();
+    void RedoStep();
+    QSize sizeHint() const override;
+
+  private:
+    friend class TFormKeys;
+    void SetUpUndo();
+    // Before and after every outermost handler run: the undo step and the shown edit texts.
+    void BeginHandlerRun();
+    void EndHandlerRun(bool succeeded);
+    // Puts a record back as it was and shows it (undo and redo).
+    void RestoreSettings(const TSettings& record);
+    void SetUpKeyboard();
+    // The focused edit's unconfirmed text is replaced by the shown value; false when none.
+    bool DropUnconfirmedText();
+    // Records what the edits show after a handler run; a run that succeeded took its edit's text.
+    void ConfirmShownTexts(bool handlerSucceeded);
+    void WrapInScrollArea(QWidget* page);
+    // Size and place on the screen: the whole page on a tall screen, scrolling on a short one.
+    void FitToScreen();
+
+    QUndoStack* undoStack_ = nullptr;
+    // Handler runs in progress: the refresh's own clicks run handlers inside an outer run.
+    int handlerDepth_ = 0;
+    std::unique_ptr<TSettings> settingsBeforeRun_;
+    TFormKeys* keys_ = nullptr;
+    QScrollArea* scrollArea_ = nullptr;
+    QWidget* page_ = nullptr;
 };
 
 // The application's main window, set by main.

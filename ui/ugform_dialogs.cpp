@@ -27,6 +27,22 @@ using namespace ugform;
 
 namespace {
 
+// The four file dialogs: name, kind, filter and default suffix.
+// clang-format off
+struct DialogRow {
+    const char* name;
+    QFileDialog::AcceptMode mode;
+    const char* filter;
+    const char* suffix;
+};
+const DialogRow kDialogs[] = {
+    {"SaveDialog1", QFileDialog::AcceptSave, "DataFileA TESSARO(*.bin)",   "bin"},
+    {"SaveDialog3", QFileDialog::AcceptSave, "ConfigFiles TESSARO(*.cfg)", "cfg"},
+    {"OpenDialog1", QFileDialog::AcceptOpen, "ConfigFiles TESSARO(*.cfg)", "cfg"},
+    {"OpenDialog2", QFileDialog::AcceptOpen, "FileConfig  DDC(*.prg)",     "prg"},
+};
+// clang-format on
+
 // Restores the working directory when a dialog operation ends, however it ends.
 class WorkingDirectoryKeeper {
   public:
@@ -85,27 +101,28 @@ QString ChooseFile(QFileDialog* dialog, const QString& folder) {
 
 }  // namespace
 
-// The dialogs exist with the window, so that their filters and suffixes can be looked at by
-// name before they first open (they cost about as much to build as the rest of the window).
-void TGForm::CreateDialogs() {
-    auto dialog = [this](const char* name, QFileDialog::AcceptMode mode, const char* filter,
-                         const char* suffix) {
+// A dialog is built when it first opens, as building all four costs about as much as the rest
+// of the window; from then on it belongs to the window and keeps its last folder and file.
+QFileDialog* TGForm::FileDialog(const char* name) {
+    const QString objectName = QString::fromLatin1(name);
+    if (auto* built = findChild<QFileDialog*>(objectName, Qt::FindDirectChildrenOnly)) {
+        return built;
+    }
+    for (const DialogRow& row : kDialogs) {
+        if (objectName != QLatin1String(row.name)) {
+            continue;
+        }
         auto* d = new QFileDialog(this);
-        d->setObjectName(QString::fromLatin1(name));
+        d->setObjectName(objectName);
         d->setOption(QFileDialog::DontUseNativeDialog);
-        d->setAcceptMode(mode);
+        d->setAcceptMode(row.mode);
         // Opened files are not checked for existence; a missing one is reported when read.
         d->setFileMode(QFileDialog::AnyFile);
-        d->setNameFilter(Text(filter));
-        d->setDefaultSuffix(QString::fromLatin1(suffix));
+        d->setNameFilter(Text(row.filter));
+        d->setDefaultSuffix(QString::fromLatin1(row.suffix));
         return d;
-    };
-    // clang-format off
-    saveDialog1_ = dialog("SaveDialog1", QFileDialog::AcceptSave, "DataFileA TESSARO(*.bin)",   "bin");
-    saveDialog3_ = dialog("SaveDialog3", QFileDialog::AcceptSave, "ConfigFiles TESSARO(*.cfg)", "cfg");
-    openDialog1_ = dialog("OpenDialog1", QFileDialog::AcceptOpen, "ConfigFiles TESSARO(*.cfg)", "cfg");
-    openDialog2_ = dialog("OpenDialog2", QFileDialog::AcceptOpen, "FileConfig  DDC(*.prg)",     "prg");
-    // clang-format on
+    }
+    return nullptr;
 }
 
 // The file dialogs leave the working directory alone: files are read and written at the full
@@ -114,7 +131,7 @@ void TGForm::CreateDialogs() {
 
 void TGForm::Button10Click(QObject*) {
     const WorkingDirectoryKeeper keeper;
-    const QString path = ChooseFile(saveDialog1_, keeper.Path());
+    const QString path = ChooseFile(FileDialog("SaveDialog1"), keeper.Path());
     if (path.isEmpty()) {
         return;
     }
@@ -124,7 +141,7 @@ void TGForm::Button10Click(QObject*) {
 
 void TGForm::Button11Click(QObject*) {
     const WorkingDirectoryKeeper keeper;
-    const QString path = ChooseFile(openDialog2_, FolderIn(keeper.Path(), "PRGFILES"));
+    const QString path = ChooseFile(FileDialog("OpenDialog2"), FolderIn(keeper.Path(), "PRGFILES"));
     if (path.isEmpty()) {
         return;
     }
@@ -134,7 +151,7 @@ void TGForm::Button11Click(QObject*) {
 
 void TGForm::Button13Click(QObject*) {
     const WorkingDirectoryKeeper keeper;
-    const QString path = ChooseFile(saveDialog3_, FolderIn(keeper.Path(), "CONFIGS"));
+    const QString path = ChooseFile(FileDialog("SaveDialog3"), FolderIn(keeper.Path(), "CONFIGS"));
     if (path.isEmpty()) {
         return;
     }
@@ -149,7 +166,7 @@ void TGForm::Button13Click(QObject*) {
 
 void TGForm::Button12Click(QObject*) {
     const WorkingDirectoryKeeper keeper;
-    const QString path = ChooseFile(openDialog1_, FolderIn(keeper.Path(), "MODSET"));
+    const QString path = ChooseFile(FileDialog("OpenDialog1"), FolderIn(keeper.Path(), "MODSET"));
     if (path.isEmpty()) {
         return;
     }

@@ -1,6 +1,7 @@
 // The window's controls, built top to bottom.
 #include "ui/ugform.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
@@ -11,6 +12,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <bit>
@@ -391,10 +396,74 @@ void TGForm::BuildWindow() {
     column->addWidget(BuildFindingsList());
     DescribeControls();
 
-    // Controls keep their places when the window grows: the page stays at the top left.
+    // Controls keep their places relative to each other: the page has one size whatever the
+    // window's.
     page->setFixedSize(page->sizeHint());
+    WrapInScrollArea(page);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The page in the window: whole on a tall screen; on a short one in a window that fits the
+// screen, scrolling vertically; centred when the window is larger than the page.
+
+namespace {
+
+// The caption and borders the window manager will add, before they can be measured.
+int FrameAllowance(const QWidget& window) {
+    if (window.isVisible()) {
+        return window.frameGeometry().height() - window.height();
+    }
+    const QStyle* style = window.style();
+    return style->pixelMetric(QStyle::PM_TitleBarHeight) +
+           2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth);
+}
+
+}  // namespace
+
+void TGForm::WrapInScrollArea(QWidget* page) {
+    page_ = page;
+    scrollArea_ = new QScrollArea;
+    scrollArea_->setObjectName(QStringLiteral("PageScrollArea"));
+    scrollArea_->setFrameShape(QFrame::NoFrame);
+    scrollArea_->setFocusPolicy(Qt::NoFocus);
+    scrollArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scrollArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    scrollArea_->setAlignment(Qt::AlignCenter);
+    scrollArea_->setWidget(page);
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
-    outer->setSizeConstraint(QLayout::SetMinimumSize);
-    outer->addWidget(page, 0, Qt::AlignLeft | Qt::AlignTop);
+    outer->addWidget(scrollArea_);
+    // Tab already brings a control into view; the arrow keys, Enter and a refused edit that
+    // takes the focus back move it without Tab.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now != nullptr && page_->isAncestorOf(now)) {
+            scrollArea_->ensureWidgetVisible(now, 0);
+        }
+    });
+}
+
+QSize TGForm::sizeHint() const {
+    if (page_ == nullptr) {
+        return QWidget::sizeHint();
+    }
+    const QSize page = page_->size();
+    const int available = screen()->availableGeometry().height() - FrameAllowance(*this);
+    if (page.height() <= available) {
+        return page;
+    }
+    return {page.width() + scrollArea_->verticalScrollBar()->sizeHint().width(), available};
+}
+
+void TGForm::FitToScreen() {
+    const QRect desktop = screen()->availableGeometry();
+    const QSize fitted = sizeHint();
+    const bool scrolls = fitted.height() < page_->height();
+    // On a short screen the window may be made shorter still; never narrower than the page.
+    setMinimumSize(fitted.width(),
+                   scrolls ? std::min(fitted.height(), page_->height() / 3) : fitted.height());
+    resize(fitted);
+    // Centred; a window that fills the screen's height starts at its top, caption included.
+    const QPoint centred = desktop.center() - rect().center();
+    move(std::max(centred.x(), desktop.left()),
+         scrolls ? desktop.top() : std::max(centred.y(), desktop.top()));
 }

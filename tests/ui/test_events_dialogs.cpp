@@ -104,6 +104,10 @@ TEST_F(DialogTest, DdcProgramChosenElsewhereKeepsItsFolderName) {
 TEST_F(DialogTest, CompletionListOpenAtAcceptanceDoesNotStayOverTheWindow) {
     MakeDir("PRGFILES");
     WriteBytes(Path("PRGFILES/IsGsm.prg"), "program");
+    // The dialog is built on its first opening.
+    modals_->CancelNextDialog("OpenDialog2");
+    Click(W<QPushButton>("Button11"));
+    EXPECT_EQ(OnlyDialog().name, "OpenDialog2");
     auto* dialog = form_->findChild<QFileDialog*>("OpenDialog2");
     ASSERT_NE(dialog, nullptr);
     auto* completer = dialog->findChild<QCompleter*>();
