@@ -23,3 +23,8 @@ find_program(TESSARO_WINE NAMES wine64 wine PATHS /usr/lib/wine NO_CMAKE_FIND_RO
 if(TESSARO_WINE)
     set(CMAKE_CROSSCOMPILING_EMULATOR ${TESSARO_WINE})
 endif()
+
+# Header-only libraries from Debian's packages (CLI11, nlohmann-json) through package files of
+# our own that do not put /usr/include on the path.
+set(CLI11_DIR ${CMAKE_CURRENT_LIST_DIR}/cross CACHE PATH "")
+set(nlohmann_json_DIR ${CMAKE_CURRENT_LIST_DIR}/cross CACHE PATH "")

@@ -40,12 +40,12 @@ rm -f "$build_dir"/tessaro-master_*.deb
 }
 deb=$(ls "$build_dir"/tessaro-master_*.deb)
 echo "$deb"
-dpkg-deb --info "$deb" | sed -n '/Package:/,$p'
+dpkg-deb --field "$deb"
 dpkg-deb --contents "$deb" | awk '{print $6}'
 
 echo "== lintian"
 # Lintian exits non-zero on errors only (with --fail-on error); everything it says is printed.
-if ! lintian --fail-on error --info --display-info --no-tag-display-limit "$deb"; then
+if ! lintian --fail-on error --display-info --tag-display-limit 0 "$deb"; then
     fail "lintian found errors"
 fi
 
@@ -70,8 +70,9 @@ fi
 
 work="$scratch/work"
 mkdir "$work"
+mkdir -m 700 "$scratch/run"
 status=0
-(cd "$work" && QT_QPA_PLATFORM=offscreen HOME="$scratch" \
+(cd "$work" && QT_QPA_PLATFORM=offscreen HOME="$scratch" XDG_RUNTIME_DIR="$scratch/run" \
     timeout -k 5 -s TERM "$start_seconds" "$root/usr/bin/tessaro-master" >"$scratch/window.log" 2>&1) ||
     status=$?
 cat "$scratch/window.log"
