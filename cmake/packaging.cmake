@@ -21,14 +21,15 @@ if(NOT TESSARO_RELEASE_DATE)
     string(TIMESTAMP TESSARO_RELEASE_DATE "%Y-%m-%d" UTC)
 endif()
 
+# The programs, each with a manual page below; cli/ installs tessaro-cli itself.
 set(tessaro_programs)
 foreach(program tessaro-master tessaro-cli)
     if(TARGET ${program})
         list(APPEND tessaro_programs ${program})
     endif()
 endforeach()
-if(tessaro_programs)
-    install(TARGETS ${tessaro_programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(TARGET tessaro-master)
+    install(TARGETS tessaro-master RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
 
 if(NOT UNIX OR APPLE)

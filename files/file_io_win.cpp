@@ -162,52 +162,47 @@ DWORD WriteAll(HANDLE file, std::string_view bytes) {
 // Renames with POSIX semantics (Windows 10 1809 and later, on NTFS): the target is replaced even
 // while other programs hold it open with delete sharing (as this program's reads do), and they go
 // on reading the old contents. Other systems and file systems (FAT, most network shares, wine)
-// refuse the request as unknown, and false leaves `code` at 0 for them.
-bool RenameReplacingOpenTarget(const std::wstring& temporary, const std::wstring& target,
-                               DWORD& code) {
-    code = 0;
+// refuse it, and the plain move below does the work there.
+bool RenameReplacingOpenTarget(const std::wstring& temporary, const std::wstring& target) {
     Handle file(CreateFileW(temporary.c_str(), GENERIC_WRITE | DELETE | SYNCHRONIZE,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid())
         return false;
-    const std::size_t nameBytes = target.size() * sizeof(wchar_t);
+    // The new name must be a full path: a bare one would be taken within the temporary's folder.
+    const DWORD length = GetFullPathNameW(target.c_str(), 0, nullptr, nullptr);
+    if (length == 0)
+        return false;
+    std::wstring fullPath(length, L'\0');
+    fullPath.resize(GetFullPathNameW(target.c_str(), length, fullPath.data(), nullptr));
+    const std::size_t nameBytes = fullPath.size() * sizeof(wchar_t);
     std::string buffer(sizeof(FILE_RENAME_INFO) + nameBytes, '\0');
     auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
     rename->Flags = FILE_RENAME_FLAG_REPLACE_IF_EXISTS | FILE_RENAME_FLAG_POSIX_SEMANTICS;
     rename->RootDirectory = nullptr;
     rename->FileNameLength = static_cast<DWORD>(nameBytes);
-    std::copy(target.begin(), target.end(), rename->FileName);
+    std::copy(fullPath.begin(), fullPath.end(), rename->FileName);
     // FileRenameInfoEx, which some SDK headers declare only for a later _WIN32_WINNT.
     constexpr auto kFileRenameInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(22);
-    if (SetFileInformationByHandle(file.get(), kFileRenameInfoEx, rename,
-                                   static_cast<DWORD>(buffer.size()))) {
-        // The rename is in the file system's journal; this commits it as a write-through move
-        // would.
-        FlushFileBuffers(file.get());
-        return true;
-    }
-    const DWORD failure = GetLastError();
-    if (failure != ERROR_INVALID_PARAMETER && failure != ERROR_NOT_SUPPORTED &&
-        failure != ERROR_INVALID_FUNCTION && failure != ERROR_CALL_NOT_IMPLEMENTED)
-        code = failure;
-    return false;
+    if (!SetFileInformationByHandle(file.get(), kFileRenameInfoEx, rename,
+                                    static_cast<DWORD>(buffer.size())))
+        return false;
+    // Commits the rename as a write-through move would.
+    FlushFileBuffers(file.get());
+    return true;
 }
 
 // Puts the temporary file in the target's place. A virus scanner or an indexer that opened the
-// target a moment ago without delete sharing makes the rename fail for that moment: try again a
-// few times before reporting it. A program that keeps the file open that way is reported.
+// target a moment ago without delete sharing makes the move fail for that moment: try again a few
+// times before reporting it. A program that keeps the file open that way is reported.
 DWORD MoveIntoPlace(const std::wstring& temporary, const std::wstring& target) {
     DWORD code = 0;
     for (int attempt = 0; attempt < 5; ++attempt) {
-        if (RenameReplacingOpenTarget(temporary, target, code))
+        if (RenameReplacingOpenTarget(temporary, target) ||
+            MoveFileExW(temporary.c_str(), target.c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             return 0;
-        if (code == 0) {
-            if (MoveFileExW(temporary.c_str(), target.c_str(),
-                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-                return 0;
-            code = GetLastError();
-        }
+        code = GetLastError();
         if (code != ERROR_ACCESS_DENIED && code != ERROR_SHARING_VIOLATION &&
             code != ERROR_LOCK_VIOLATION)
             break;

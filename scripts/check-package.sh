@@ -64,8 +64,10 @@ if [ -x "$root/usr/bin/tessaro-cli" ]; then
     out=$("$root/usr/bin/tessaro-cli" --version) || fail "tessaro-cli --version failed"
     echo "tessaro-cli --version: $out"
     grep -qF "$version" <<<"$out" || fail "tessaro-cli --version does not say $version"
+elif [ -e "$build_dir/cli/tessaro-cli" ]; then
+    fail "tessaro-cli was built but is not in the package"
 else
-    echo "(no tessaro-cli in this package)"
+    echo "(no tessaro-cli in this build)"
 fi
 
 work="$scratch/work"
