@@ -8,16 +8,12 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
-// Windows 10 declarations (the POSIX-semantics rename); older systems refuse that call at run time.
-#if !defined(_WIN32_WINNT) || _WIN32_WINNT < 0x0A00
-#undef _WIN32_WINNT
-#define _WIN32_WINNT 0x0A00
-#endif
 #include <windows.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 
 #include "files/file_io.h"
 
@@ -178,11 +174,15 @@ bool RenameReplacingOpenTarget(const std::wstring& temporary, const std::wstring
     const std::size_t nameBytes = fullPath.size() * sizeof(wchar_t);
     std::string buffer(sizeof(FILE_RENAME_INFO) + nameBytes, '\0');
     auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
-    rename->Flags = FILE_RENAME_FLAG_REPLACE_IF_EXISTS | FILE_RENAME_FLAG_POSIX_SEMANTICS;
+    // The Windows 10 flags share their place with ReplaceIfExists; headers declare them only for
+    // a later _WIN32_WINNT than this program needs, so they are written by value here.
+    constexpr DWORD kReplaceIfExists = 0x1, kPosixSemantics = 0x2;
+    const DWORD flags = kReplaceIfExists | kPosixSemantics;
+    std::memcpy(buffer.data(), &flags, sizeof flags);
     rename->RootDirectory = nullptr;
     rename->FileNameLength = static_cast<DWORD>(nameBytes);
     std::copy(fullPath.begin(), fullPath.end(), rename->FileName);
-    // FileRenameInfoEx, which some SDK headers declare only for a later _WIN32_WINNT.
+    // FileRenameInfoEx, likewise.
     constexpr auto kFileRenameInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(22);
     if (!SetFileInformationByHandle(file.get(), kFileRenameInfoEx, rename,
                                     static_cast<DWORD>(buffer.size())))
