@@ -90,14 +90,20 @@ void SetChannelFrequency(int channel, std::string_view text, char decimalSeparat
 }
 
 void ApplyFrequencyToAll(std::string_view text, char decimalSeparator) {
-    const float frequency = ParseSingle(text, decimalSeparator);
+    ApplyFrequencyToAll(ParseSingle(text, decimalSeparator));
+}
+
+void ApplyFrequencyToAll(float frequency) {
     for (float& f : Settings.FrequencyNCO)
         f = frequency;
 }
 
 void ApplyFrequencyToSelected(std::string_view text, char decimalSeparator,
                               uint32_t channelsTicked) {
-    const float frequency = ParseSingle(text, decimalSeparator);
+    ApplyFrequencyToSelected(ParseSingle(text, decimalSeparator), channelsTicked);
+}
+
+void ApplyFrequencyToSelected(float frequency, uint32_t channelsTicked) {
     for (int i = 0; i < kDdcChannels; ++i) {
         if ((channelsTicked >> i) & 1u)
             Settings.FrequencyNCO[i] = frequency;

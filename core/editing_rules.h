@@ -15,9 +15,11 @@ void AllChannelsToAdc(int adc);
 
 void SetChannelFrequency(int channel, std::string_view text, char decimalSeparator);
 void ApplyFrequencyToAll(std::string_view text, char decimalSeparator);
+void ApplyFrequencyToAll(float frequency);
 // channelsTicked: bit i set for each ticked selection box of the window.
 void ApplyFrequencyToSelected(std::string_view text, char decimalSeparator,
                               uint32_t channelsTicked);
+void ApplyFrequencyToSelected(float frequency, uint32_t channelsTicked);
 
 void SetClockSource(int item);
 void SetClockValue(std::string_view text, char decimalSeparator);

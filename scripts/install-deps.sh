@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(
     cmake g++ make pkg-config          # build
     qt6-base-dev                       # the window (Qt 6 Widgets and Qt Test)
+    qt6-translations-l10n              # Qt's own dialogs in the desktop's language
     libgl-dev                          # Qt6Gui's CMake package looks for OpenGL headers
     libgtest-dev libgmock-dev          # tests
     libbenchmark-dev                   # benchmarks

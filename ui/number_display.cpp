@@ -1,8 +1,10 @@
 #include "ui/number_display.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
+#include <string_view>
+#include <system_error>
 
 namespace {
 
@@ -20,16 +22,27 @@ Decimal ToDecimal(double magnitude) {
     if (magnitude == 0) {
         return d;
     }
+    // to_chars writes "d.ddd...e+XX" whatever the process locale (printf would write the
+    // locale's decimal comma into it).
     char buffer[kExactDigits + 16];
-    std::snprintf(buffer, sizeof buffer, "%.*e", kExactDigits - 1, magnitude);
-    const std::string text(buffer);
+    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, magnitude,
+                                         std::chars_format::scientific, kExactDigits - 1);
+    const std::string_view text(buffer, ec == std::errc() ? end - buffer : 0);
     const std::size_t e = text.find('e');
-    for (std::size_t i = 0; i < e; ++i) {
+    for (std::size_t i = 0; i < e && i < text.size(); ++i) {
         if (text[i] != '.') {
             d.digits.push_back(text[i]);
         }
     }
-    d.exponent = std::stoi(text.substr(e + 1)) + 1;
+    int exponent = 0;
+    if (e != std::string_view::npos) {
+        std::string_view digits = text.substr(e + 1);
+        if (!digits.empty() && digits.front() == '+') {
+            digits.remove_prefix(1);
+        }
+        std::from_chars(digits.data(), digits.data() + digits.size(), exponent);
+    }
+    d.exponent = exponent + 1;
     return d;
 }
 
@@ -100,7 +113,9 @@ std::string FormatFixed(double value, int precision, int decimals, char separato
             text.append(d.digits, 1);
         }
         text += 'E';
-        text += std::to_string(d.exponent - 1);
+        char exponent[16];
+        const auto [end, ec] = std::to_chars(exponent, exponent + sizeof exponent, d.exponent - 1);
+        text.append(exponent, ec == std::errc() ? end : exponent);
         return text;
     }
     if (d.exponent <= 0) {

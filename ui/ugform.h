@@ -102,6 +102,12 @@ class TGForm : public QWidget {
     void ReadDecimalSeparator();
     void GuardedHarvestAndRefresh();
 
+    // Edits remember the text the refresh showed: looking at a field is not editing it.
+    void ShowText(QLineEdit* edit, const QString& text);
+    bool Untouched(const QLineEdit* edit) const;
+    // Names are shown decoded from their bytes and encoded back the same way when edited.
+    void ShowName(QLineEdit* edit, const std::string& bytes);
+    std::string NameOf(const QLineEdit* edit) const;
     std::string TextOf(const QLineEdit* edit) const;
     void SelectItem(QComboBox* combo, int64_t index);
     void ShowRecordingSize(QLineEdit* edit, RecordingSizeStatus status, int32_t value);

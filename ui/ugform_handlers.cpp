@@ -66,7 +66,10 @@ void TGForm::Edit1Exit(QObject* Sender) {
         return;
     }
     const int channel = Sender->property("tag").toInt();
-    SetChannelFrequency(channel, TextOf(EditOf(ControlTable[72 + channel])), decimalSeparator_);
+    const QLineEdit* edit = EditOf(ControlTable[72 + channel]);
+    if (!Untouched(edit)) {
+        SetChannelFrequency(channel, TextOf(edit), decimalSeparator_);
+    }
     Refresh();
 }
 
@@ -77,7 +80,11 @@ void TGForm::Edit1KeyPress(QObject* Sender, char Key) {
 }
 
 void TGForm::Button7Click(QObject*) {
-    ApplyFrequencyToAll(TextOf(edit_[17]), decimalSeparator_);
+    if (Untouched(edit_[17])) {
+        ApplyFrequencyToAll(Settings.FreqNC0);
+    } else {
+        ApplyFrequencyToAll(TextOf(edit_[17]), decimalSeparator_);
+    }
     Refresh();
 }
 
@@ -88,7 +95,11 @@ void TGForm::Button8Click(QObject*) {
             ticked |= 1u << i;
         }
     }
-    ApplyFrequencyToSelected(TextOf(edit_[17]), decimalSeparator_, ticked);
+    if (Untouched(edit_[17])) {
+        ApplyFrequencyToSelected(Settings.FreqNC0, ticked);
+    } else {
+        ApplyFrequencyToSelected(TextOf(edit_[17]), decimalSeparator_, ticked);
+    }
     Refresh();
 }
 
@@ -108,7 +119,9 @@ void TGForm::ComboBox1Change(QObject*) {
 }
 
 void TGForm::Edit18Exit(QObject*) {
-    SetClockValue(TextOf(edit_[18]), decimalSeparator_);
+    if (!Untouched(edit_[18])) {
+        SetClockValue(TextOf(edit_[18]), decimalSeparator_);
+    }
 }
 
 void TGForm::Edit18KeyPress(QObject* Sender, char Key) {
@@ -138,7 +151,9 @@ void TGForm::RadioButton4Click(QObject*) {
 }
 
 void TGForm::Edit19Exit(QObject*) {
-    SetDirSamplesPerChannel(TextOf(edit_[19]));
+    if (!Untouched(edit_[19])) {
+        SetDirSamplesPerChannel(TextOf(edit_[19]));
+    }
     Refresh();
 }
 
@@ -171,7 +186,9 @@ void TGForm::ComboBox6Change(QObject*) {
 }
 
 void TGForm::Edit21Exit(QObject*) {
-    SetDirFileName(ToFileName(edit_[21]->text()));
+    if (!Untouched(edit_[21])) {
+        SetDirFileName(NameOf(edit_[21]));
+    }
     Refresh();
 }
 
@@ -182,7 +199,9 @@ void TGForm::Edit21KeyPress(QObject* Sender, char Key) {
 }
 
 void TGForm::Edit22Exit(QObject*) {
-    SetDdcProgramFile(ToFileName(edit_[22]->text()));
+    if (!Untouched(edit_[22])) {
+        SetDdcProgramFile(NameOf(edit_[22]));
+    }
     Refresh();
 }
 

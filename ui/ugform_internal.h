@@ -13,16 +13,17 @@
 
 namespace ugform {
 
+// Dynamic properties of the edits: the text the last refresh showed, and how a name's bytes were
+// decoded for showing (a NameEncoding).
+inline constexpr char kShownTextProperty[] = "shownText";
+inline constexpr char kNameEncodingProperty[] = "nameEncoding";
+
 inline QString Text(const char* utf8) {
     return QString::fromUtf8(utf8);
 }
 
 inline QString FromLocal(const std::string& text) {
     return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-inline QString FromFileName(const std::string& name) {
-    return QFile::decodeName(QByteArray::fromStdString(name));
 }
 
 inline std::string ToFileName(const QString& name) {

@@ -17,6 +17,7 @@
 #include "files/config_file.h"
 #include "files/ini_file.h"
 #include "ui/error_display.h"
+#include "ui/name_text.h"
 #include "ui/number_display.h"
 #include "ui/ugform_internal.h"
 
@@ -44,6 +45,30 @@ const NoResultText kNoResultTexts[] = {
 
 // ---------------------------------------------------------------------------------------------
 // Refresh and harvest.
+
+// What the refresh shows in an edit is remembered with it: a field whose text is still exactly
+// that has not been edited, and its handler and the harvest take the stored value itself, not the
+// shown text read back (which would round a value, or turn a name's bytes into other bytes).
+void TGForm::ShowText(QLineEdit* edit, const QString& text) {
+    edit->setText(text);
+    edit->setProperty(kShownTextProperty, text);
+}
+
+bool TGForm::Untouched(const QLineEdit* edit) const {
+    const QVariant shown = edit->property(kShownTextProperty);
+    return shown.isValid() && shown.toString() == edit->text();
+}
+
+void TGForm::ShowName(QLineEdit* edit, const std::string& bytes) {
+    const ShownName name = DecodeName(bytes);
+    ShowText(edit, name.text);
+    edit->setProperty(kNameEncodingProperty, static_cast<int>(name.encoding));
+}
+
+std::string TGForm::NameOf(const QLineEdit* edit) const {
+    return EncodeName(edit->text(),
+                      static_cast<NameEncoding>(edit->property(kNameEncodingProperty).toInt()));
+}
 
 std::string TGForm::TextOf(const QLineEdit* edit) const {
     return edit->text().toLocal8Bit().toStdString();
@@ -86,8 +111,8 @@ void TGForm::Refresh() {
     const char sep = decimalSeparator_;
 
     for (int i = 0; i < kDdcChannels; ++i) {
-        EditOf(ControlTable[72 + i])
-            ->setText(QString::fromStdString(FormatFrequency(Settings.FrequencyNCO[i], sep)));
+        ShowText(EditOf(ControlTable[72 + i]),
+                 QString::fromStdString(FormatFrequency(Settings.FrequencyNCO[i], sep)));
     }
     for (int k = 0; k < 64; ++k) {
         Box(ControlTable[k])->setChecked(false);
@@ -128,13 +153,14 @@ void TGForm::Refresh() {
     for (int i = 0; i < kDdcChannels; ++i) {
         Box(ControlTable[88 + i])->setChecked(BitTest(Settings.MaskSelFreqNCO, i));
     }
-    edit_[17]->setText(QString::fromStdString(FormatFrequency(Settings.FreqNC0, sep)));
+    ShowText(edit_[17], QString::fromStdString(FormatFrequency(Settings.FreqNC0, sep)));
 
     SelectItem(comboBox_[1], Settings.ClockSource);
     const bool external = Settings.ClockSource != 0;
     edit_[18]->setEnabled(external);
-    edit_[18]->setText(QString::fromStdString(FormatFrequency(
-        external ? Settings.ExternalClockValue : Settings.InternalClockValue, sep)));
+    ShowText(edit_[18],
+             QString::fromStdString(FormatFrequency(
+                 external ? Settings.ExternalClockValue : Settings.InternalClockValue, sep)));
 
     radioButton_[Settings.EnableDDC != 0 ? 2 : 1]->setChecked(true);
     checkBox_[85]->setChecked(Settings.Dither != 0);
@@ -149,17 +175,17 @@ void TGForm::Refresh() {
             ->setChecked(true);
     }
 
-    edit_[19]->setText(QString::number(Settings.DirSamplesPerChannel));
+    ShowText(edit_[19], QString::number(Settings.DirSamplesPerChannel));
     ShowRecordingSize(edit_[20], sizeStatus, Settings.DirFileSizeKB);
-    edit_[21]->setText(FromFileName(Settings.DirFileName));
-    edit_[22]->setText(FromFileName(Settings.DDCProgramFile));
-    edit_[23]->setText(FromFileName(Settings.CurrentConfigName));
+    ShowName(edit_[21], Settings.DirFileName);
+    ShowName(edit_[22], Settings.DDCProgramFile);
+    ShowName(edit_[23], Settings.CurrentConfigName);
 
     SelectItem(comboBox_[3], int64_t{Settings.DDCSyncMode} - 1);
     SelectItem(comboBox_[4], Settings.MasterMode);
     SelectItem(comboBox_[5], static_cast<uint32_t>(Settings.StartSource) >> 1);
-    edit_[24]->setText(
-        QString::fromStdString(FormatThreshold(Settings.ComparatorThresholdSDX, sep)));
+    ShowText(edit_[24],
+             QString::fromStdString(FormatThreshold(Settings.ComparatorThresholdSDX, sep)));
 
     const uint32_t blocks = static_cast<uint32_t>(Settings.SamplesPerChannel) / 1024;
     const int64_t sizeItem = blocks == 0 ? -1 : std::bit_width(blocks) - 1;
@@ -204,7 +230,9 @@ void TGForm::Harvest() {
     const char sep = decimalSeparator_;
 
     takeSelection();
-    Settings.FreqNC0 = ParseSingle(TextOf(edit_[17]), sep);
+    if (!Untouched(edit_[17])) {
+        Settings.FreqNC0 = ParseSingle(TextOf(edit_[17]), sep);
+    }
     Settings.EnableDDC = radioButton_[1]->isChecked() ? 0 : 1;
     Settings.Dither = checkBox_[85]->isChecked() ? 1 : 0;
     Settings.WorkMode = comboBox_[2]->currentIndex();
@@ -226,7 +254,9 @@ void TGForm::Harvest() {
     Settings.DDCSyncMode = comboBox_[3]->currentIndex() + 1;
     Settings.MasterMode = comboBox_[4]->currentIndex();
     Settings.StartSource = comboBox_[5]->currentIndex() * 2;
-    Settings.ComparatorThresholdSDX = ParseSingle(TextOf(edit_[24]), sep);
+    if (!Untouched(edit_[24])) {
+        Settings.ComparatorThresholdSDX = ParseSingle(TextOf(edit_[24]), sep);
+    }
     Settings.SamplesPerChannel =
         static_cast<int32_t>(std::ldexp(1024.0, comboBox_[6]->currentIndex()));
 }

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <ostream>
+#include <locale>
 #include <sstream>
 
 #include "core/settings.h"
@@ -172,6 +173,7 @@ QString ControlsSnapshot(QWidget& form, const QStringList& except) {
 std::string StoredSettingsSnapshot() {
     const TSettings& s = Settings;
     std::ostringstream out;
+    out.imbue(std::locale::classic());  // the same text whatever the global locale
     out.precision(17);
     out << "SamplesPerChannel " << s.SamplesPerChannel << "\nEnableDDC " << s.EnableDDC
         << "\nWorkMode " << s.WorkMode << "\nDirFileName " << s.DirFileName << "\nDirFileBufSize "
@@ -304,6 +306,10 @@ void ModalAnswerer::Poll() {
             guard->close();
         }
     });
+}
+
+QString Num(const char* withPoint) {
+    return QString::fromLatin1(withPoint).replace(u'.', QLocale().decimalPoint());
 }
 
 void ScratchDirTest::SetUp() {

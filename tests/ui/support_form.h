@@ -57,6 +57,9 @@ QCheckBox* MatrixBox(QWidget& form, int channel, int adc);
 void ActivateWindow(QWidget& window);
 // A mouse click on the button's clickable area; the button takes the focus as on a desktop.
 void Click(QAbstractButton* button);
+// A number text as the window shows and takes it: each point becomes the locale's separator.
+QString Num(const char* withPoint);
+
 // Puts the focus into the edit and replaces its text by typing, without confirming it.
 void TypeText(QLineEdit* edit, const QString& text);
 void TypeThenEnter(QLineEdit* edit, const QString& text);

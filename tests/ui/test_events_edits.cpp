@@ -38,7 +38,7 @@ TEST_F(EditTest, NcoEditsStoreTheirChannelOnEnter) {
 }
 
 TEST_F(EditTest, NcoEditStoresOnFocusLossAndRedraws) {
-    TypeThenLeave(W<QLineEdit>("Edit5"), "2.5", W<QLineEdit>("Edit6"));
+    TypeThenLeave(W<QLineEdit>("Edit5"), Num("2.5"), W<QLineEdit>("Edit6"));
     EXPECT_EQ(Settings.FrequencyNCO[4], 2.5f);
     EXPECT_EQ(W<QLineEdit>("Edit5")->text(), "3");  // redrawn: whole hertz
     EXPECT_EQ(Settings.FrequencyNCO[5], 10700005.0f);
@@ -52,12 +52,12 @@ TEST_F(EditTest, Edit18EnterStoresTheClockWithoutRedrawing) {
     Settings.ComparatorThresholdSDX = 2.0f;
     const QString before = ControlsSnapshot(*form_, {"Edit18"});
 
-    TypeThenEnter(W<QLineEdit>("Edit18"), "120000000.4");
+    TypeThenEnter(W<QLineEdit>("Edit18"), Num("120000000.4"));
 
     EXPECT_EQ(Settings.ExternalClockValue, 120000000.4);
     EXPECT_EQ(Settings.InternalClockValue, 100000000.0);
     EXPECT_EQ(ControlsSnapshot(*form_, {"Edit18"}), before);
-    EXPECT_EQ(W<QLineEdit>("Edit18")->text(), "120000000.4");
+    EXPECT_EQ(W<QLineEdit>("Edit18")->text(), Num("120000000.4"));
 }
 
 TEST_F(EditTest, Edit18FocusLossStoresTheClockWithoutRedrawing) {
@@ -148,7 +148,7 @@ TEST_F(EditTest, BadThresholdLetsTheHarvestTakeOnlyTheFieldsBeforeIt) {
     EXPECT_THAT(shown, Each(Eq(message)));
     EXPECT_EQ(Settings.SamplesPerChannel, 1024);  // read after the threshold
 
-    TypeThenEnter(W<QLineEdit>("Edit24"), "-2.5");
+    TypeThenEnter(W<QLineEdit>("Edit24"), Num("-2.5"));
     EXPECT_EQ(TakeMessages(), QStringList());
     EXPECT_EQ(Settings.ComparatorThresholdSDX, -2.5f);
     EXPECT_EQ(Settings.SamplesPerChannel, 4096);

@@ -42,7 +42,7 @@ TEST_F(FormTest, ShowsAConfigurationWithOddValues) {
     EXPECT_EQ(W<QComboBox>("ComboBox3")->currentIndex(), -1);  // DDCSyncMode 0
     EXPECT_EQ(W<QComboBox>("ComboBox4")->currentIndex(), 2);
     EXPECT_EQ(W<QComboBox>("ComboBox5")->currentIndex(), 1);  // StartSource 3
-    EXPECT_EQ(W<QLineEdit>("Edit24")->text(), "-1.5");
+    EXPECT_EQ(W<QLineEdit>("Edit24")->text(), Num("-1.5"));
     EXPECT_EQ(W<QLineEdit>("Edit17")->text(), "5000000");
     EXPECT_EQ(W<QLineEdit>("Edit19")->text(), "65536");
     // Four 8-byte channels of 65536 samples fill half a 4096 KB buffer.
@@ -244,7 +244,7 @@ TEST_P(SmallViewerSamplesTest, RefreshShowsNoItemAndCompletes) {
     form_->Refresh();
 
     EXPECT_EQ(W<QComboBox>("ComboBox6")->currentIndex(), -1);
-    EXPECT_EQ(W<QLineEdit>("Edit24")->text(), "2.0");
+    EXPECT_EQ(W<QLineEdit>("Edit24")->text(), Num("2.0"));
     EXPECT_FALSE(form_->Updating);
     Click(W<QCheckBox>("CheckBox85"));
     EXPECT_EQ(Settings.Dither, 0);
@@ -286,7 +286,7 @@ TEST_P(NoRecordingSizeTest, RefreshCompletesAndTheWindowAnswers) {
     form_->Refresh();
 
     EXPECT_FALSE(form_->Updating);
-    EXPECT_EQ(W<QLineEdit>("Edit24")->text(), "2.0");
+    EXPECT_EQ(W<QLineEdit>("Edit24")->text(), Num("2.0"));
     EXPECT_EQ(W<QComboBox>("ComboBox6")->currentIndex(), 2);
     Click(W<QCheckBox>("CheckBox85"));
     EXPECT_EQ(Settings.Dither, 0);
@@ -533,11 +533,11 @@ class NumberDisplayTest : public FormTest, public ::testing::WithParamInterface<
     void SetUp() override {
         FormTest::SetUp();
         ShowForm();
-        if (GetParam()) {
-            QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-            QEvent change(QEvent::LocaleChange);
-            QCoreApplication::sendEvent(form_.get(), &change);
-        }
+        // Either separator whatever the process locale: the C library's locale (set from the
+        // environment) must not leak into the digits either way.
+        QLocale::setDefault(GetParam() ? QLocale(QLocale::Russian, QLocale::Russia) : QLocale::c());
+        QEvent change(QEvent::LocaleChange);
+        QCoreApplication::sendEvent(form_.get(), &change);
     }
     QString Expected(const char* shown) const {
         QString text = QString::fromLatin1(shown);

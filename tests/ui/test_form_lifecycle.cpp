@@ -28,11 +28,11 @@ class FormLifecycleTest : public FormTest {
 TEST_F(FormLifecycleTest, EmptyFolderShowsTheDefaultsAndClosingCreatesStdCfg) {
     ShowForm();
     // clang-format off
-    const std::pair<const char*, const char*> texts[] = {
+    const std::pair<const char*, QString> texts[] = {
         {"Edit1", "10700000"}, {"Edit16", "10700015"}, {"Edit17", "10700000"},
         {"Edit18", "100000000"}, {"Edit19", "65536"}, {"Edit20", "8192"},
         {"Edit21", "exam.bin"}, {"Edit22", "IsGsm.prg"}, {"Edit23", "std.cfg"},
-        {"Edit24", "1.0"}, {"Edit25", "65536"},
+        {"Edit24", Num("1.0")}, {"Edit25", "65536"},
     };
     const std::pair<const char*, int> items[] = {
         {"ComboBox1", 0}, {"ComboBox2", 1}, {"ComboBox3", 0},
@@ -40,7 +40,7 @@ TEST_F(FormLifecycleTest, EmptyFolderShowsTheDefaultsAndClosingCreatesStdCfg) {
     };
     // clang-format on
     for (const auto& [name, text] : texts) {
-        EXPECT_EQ(W<QLineEdit>(name)->text(), U(text)) << name;
+        EXPECT_EQ(W<QLineEdit>(name)->text(), text) << name;
     }
     for (const auto& [name, item] : items) {
         EXPECT_EQ(W<QComboBox>(name)->currentIndex(), item) << name;
