@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "core/settings.h"
 
@@ -28,3 +29,15 @@ RecordingSize ComputeRecordingSize(const TSettings& settings, int32_t requested)
 // Applies the calculation to Settings: writes DdcBytesPerSample (DDC mode), DirNumBufWrite and
 // DirFileSizeKB, and returns the real samples per channel for DirRealSamplesPerChannel.
 int32_t RecordingSizeCalc(int32_t requested);
+
+// The requested samples per channel that fill exactly `buffers` whole buffers with the given
+// settings (the counts must be up to date): the real samples per channel those buffers hold.
+// None when the calculation has no result for these settings or `buffers` is not above 0.
+std::optional<int32_t> SamplesInBuffers(const TSettings& settings, int32_t buffers);
+
+// EnabledDdcCount and EnabledAdcCount from the masks, as the refresh counts them.
+void CountEnabledChannels();
+
+// What every refresh of the window does to the recording figures: CountEnabledChannels, then runs
+// RecordingSizeCalc(DirSamplesPerChannel) and stores DirRealSamplesPerChannel.
+void RecomputeRecordingSize();

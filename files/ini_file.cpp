@@ -155,6 +155,13 @@ void ReadIniFrom(const ProfileStore& store) {
     Settings.InternalClockValue = clock;
 }
 
+std::optional<int32_t> RecordedBuffersFrom(const ProfileStore& store) {
+    const std::string text = store.Read(S1, "DirNumBufWrite", kAbsent);
+    if (text == kAbsent)
+        return std::nullopt;
+    return files::DecimalFromText(text);
+}
+
 void WriteIniTo(ProfileStore& store) {
     for (const IniRow& row : kIniRows) {
         int32_t integer = 0;

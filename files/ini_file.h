@@ -1,6 +1,8 @@
 // The acquisition program's initialization file (exam_ddc.ini).
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 class ProfileStore;
@@ -13,4 +15,8 @@ bool WriteIni(const std::string& name, std::string* error = nullptr);
 
 // The same on a file already in memory (WriteIni is one load, this, and one save).
 void ReadIniFrom(const ProfileStore& store);
+
+// The DirNumBufWrite the file holds, read as DirFileBufSize is read (its leading decimal number);
+// none when the key is missing. Not taken into Settings by ReadIni: the recording size computes it.
+std::optional<int32_t> RecordedBuffersFrom(const ProfileStore& store);
 void WriteIniTo(ProfileStore& store);

@@ -7,6 +7,7 @@ packages=(
     qt6-base-dev                       # the window (Qt 6 Widgets and Qt Test)
     qt6-translations-l10n              # Qt's own dialogs in the desktop's language
     libgl-dev                          # Qt6Gui's CMake package looks for OpenGL headers
+    libcli11-dev nlohmann-json3-dev    # the command line tessaro-cli (arguments, JSON)
     libgtest-dev libgmock-dev          # tests
     libbenchmark-dev                   # benchmarks
     clang libclang-rt-14-dev           # fuzzing (libFuzzer) and sanitizer runtimes

@@ -23,6 +23,7 @@
 #include "core/recording_size.h"
 #include "files/config_file.h"
 #include "files/ini_file.h"
+#include "files/session.h"
 #include "ui/error_display.h"
 #include "ui/number_display.h"
 #include "ui/ugform_internal.h"
@@ -238,8 +239,8 @@ void TGForm::FormCreate(QObject*) {
 }
 
 void TGForm::FormShow(QObject*) {
-    ReadConfig(TSettings::StartupConfigName);
-    ReadIni(TSettings::IniFileName);
+    // A missing or unreadable file leaves the defaults, as it always has at start.
+    LoadStartupFiles(TSettings::StartupConfigName);
     Refresh();
 }
 

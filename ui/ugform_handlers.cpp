@@ -13,6 +13,7 @@
 #include "core/recording_size.h"
 #include "files/config_file.h"
 #include "files/ini_file.h"
+#include "files/session.h"
 #include "ui/error_display.h"
 #include "ui/number_display.h"
 #include "ui/ugform_internal.h"
@@ -213,7 +214,7 @@ void TGForm::Edit22KeyPress(QObject* Sender, char Key) {
 
 void TGForm::Button9Click(QObject*) {
     std::string reason;
-    if (!WriteIni(TSettings::IniFileName, &reason)) {
+    if (!WriteInitializationFile(&reason)) {
         ShowFileFailure(
             this,
             Text("Файл инициализации не записан: ") + QString::fromLatin1(TSettings::IniFileName),

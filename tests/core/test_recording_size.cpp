@@ -95,6 +95,24 @@ TEST_P(RecordingSizeTest, AppliedToSettings) {
     }
 }
 
+// The request taken back from a number of buffers (at start, from exam_ddc.ini) records into
+// exactly that number of buffers again.
+TEST_P(RecordingSizeTest, BuffersGiveBackARequestOfAsManyBuffers) {
+    const SizeCase& c = GetParam();
+    const auto samples = SamplesInBuffers(Settings, c.buffers > 0 ? c.buffers : 1);
+    if (c.status == Status::NoChannels || c.status == Status::NoBuffer) {
+        EXPECT_FALSE(samples);
+        return;
+    }
+    ASSERT_TRUE(samples);
+    if (c.status == Status::Ok && c.buffers > 0) {
+        EXPECT_EQ(*samples, c.realSamples);
+        EXPECT_EQ(ComputeRecordingSize(Settings, *samples).buffers, c.buffers);
+    }
+    EXPECT_FALSE(SamplesInBuffers(Settings, 0));
+    EXPECT_FALSE(SamplesInBuffers(Settings, INT32_MAX));
+}
+
 INSTANTIATE_TEST_SUITE_P(Cases, RecordingSizeTest, ::testing::ValuesIn(kSizeCases),
                          [](const auto& info) { return std::string(info.param.name); });
 

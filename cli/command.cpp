@@ -1,0 +1,63 @@
+#include "cli/command.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "files/config_file.h"
+
+namespace cli {
+
+const char* const kCommonHelp =
+    "--dir DIR, before or after the subcommand, runs it in DIR as the window's working "
+    "directory.\n"
+    "Numbers take a point as the decimal separator, whatever the locale.\n"
+    "Exit status: 0 done (or no difference), 1 differences found (diff), 2 refused or failed.\n"
+    "Errors go to stderr, one line each, naming the file and the reason.\n";
+
+void Describe(CLI::App& app, const std::string& details) {
+    app.footer(details + "\n\n" + kCommonHelp);
+}
+
+void Print(std::string_view text) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+}
+
+namespace {
+
+bool Exists(const std::string& name) {
+    std::error_code ignored;
+    return std::filesystem::exists(std::filesystem::symlink_status(name, ignored));
+}
+
+std::string NotFound(const std::string& name) {
+    return "cannot read \"" + name + "\": No such file or directory";
+}
+
+}  // namespace
+
+StartupFiles OpenAsWindow(const std::optional<std::string>& config) {
+    Settings = TSettings{};
+    if (config && !Exists(*config))
+        throw Failure(NotFound(*config));
+    const StartupFiles files = LoadStartupFiles(config.value_or(TSettings::StartupConfigName));
+    if (files.config == FileLoad::Failed)
+        throw Failure(files.configError);
+    if (files.ini == FileLoad::Failed)
+        throw Failure(files.iniError);
+    return files;
+}
+
+void LoadConfiguration(const std::string& config, bool mayBeMissing) {
+    Settings = TSettings{};
+    if (!Exists(config)) {
+        if (mayBeMissing)
+            return;
+        throw Failure(NotFound(config));
+    }
+    std::string error;
+    if (!ReadConfig(config, &error))
+        throw Failure(error);
+}
+
+}  // namespace cli

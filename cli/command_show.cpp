@@ -1,0 +1,149 @@
+// tessaro-cli show: the settings as the window shows them when it opens.
+#include <optional>
+#include <string>
+
+#include "cli/command.h"
+#include "cli/setting_text.h"
+#include "core/recording_size.h"
+#include "files/config_keys.h"
+#include "files/file_text.h"
+
+namespace cli {
+namespace {
+
+struct StatusText {
+    RecordingSizeStatus status;
+    const char* name;  // in JSON
+    const char* why;   // in the text
+};
+// clang-format off
+const StatusText kStatusTexts[] = {
+    {RecordingSizeStatus::Ok,              "ok",               ""},
+    {RecordingSizeStatus::NoChannels,      "no-channels",      "no channel is enabled in the active mode"},
+    {RecordingSizeStatus::NoBuffer,        "no-buffer",        "exam_ddc.ini gives no buffer size (DirFileBufSize)"},
+    {RecordingSizeStatus::NegativeRequest, "negative-request", "fewer than 0 samples per channel are asked for"},
+    {RecordingSizeStatus::TooLarge,        "too-large",        "the recording does not fit 32-bit numbers"},
+    {RecordingSizeStatus::UnknownMode,     "unknown-mode",     "EnableDDC is neither 0 nor 1"},
+};
+// clang-format on
+
+const StatusText& TextOf(RecordingSizeStatus status) {
+    for (const StatusText& text : kStatusTexts) {
+        if (text.status == status)
+            return text;
+    }
+    return kStatusTexts[0];
+}
+
+std::string Padded(std::string text, std::size_t width) {
+    if (text.size() < width)
+        text.append(width - text.size(), ' ');
+    return text;
+}
+
+std::string Row(const std::string& key, const std::string& value, const std::string& unit,
+                const std::string& meaning) {
+    std::string line = Padded(key, 24) + Padded(value, 20) + " " + Padded(unit, 8) + meaning;
+    while (!line.empty() && line.back() == ' ')
+        line.pop_back();
+    return line + "\n";
+}
+
+class ShowCommand : public Command {
+  public:
+    explicit ShowCommand(CLI::App& parent) {
+        app = parent.add_subcommand(
+            "show", "Print every setting and the recording size, as the window opens them");
+        Describe(
+            *app,
+            "Load as the window does when it opens in the working directory (the defaults, then "
+            "CONFIG, then DirFileBufSize and InternalClockValue from exam_ddc.ini) and print every "
+            "setting: its key in the configuration file, its value as the file spells it, its "
+            "unit and meaning; then the recording size (buffers, actual samples per channel, file "
+            "size).");
+        app->add_option("CONFIG", config_,
+                        "Configuration file read in place of std.cfg; it must exist (a missing "
+                        "std.cfg gives the defaults, as in the window)");
+        app->add_flag("--json", json_,
+                      "Print one JSON object keyed by file key instead: numbers as numbers, "
+                      "masks also as \"0x\" text under <Key>Hex, names that are not UTF-8 also "
+                      "as hexadecimal bytes under <Key>Bytes; then the objects \"exam_ddc.ini\" "
+                      "and \"recording\"");
+    }
+
+    int Run() override {
+        const StartupFiles files = OpenAsWindow(config_);
+        const RecordingSizeStatus status =
+            ComputeRecordingSize(Settings, Settings.DirSamplesPerChannel).status;
+        if (json_)
+            PrintJson(files, status);
+        else
+            PrintText(files, status);
+        return kDone;
+    }
+
+  private:
+    void PrintText(const StartupFiles& files, RecordingSizeStatus status) const {
+        const std::string configName = config_.value_or(TSettings::StartupConfigName);
+        std::string out = "Configuration: " + configName +
+                          (files.config == FileLoad::Loaded ? "" : " (not found: the defaults)") +
+                          "\n";
+        out += std::string("Initialization file: ") + TSettings::IniFileName +
+               (files.ini == FileLoad::Loaded ? "" : " (not found: its defaults)") + "\n\n";
+        out += Row("Key", "Value", "Unit", "Meaning");
+        const auto texts = ParamFileTexts();
+        for (std::size_t i = 0; i < ParamTable.size(); ++i) {
+            const SettingNote note = NoteOf(ParamTable[i]);
+            out += Row(ParamTable[i].key, texts[i], note.unit, note.meaning);
+        }
+        out += Row("DirFileBufSize", files::DecimalText(Settings.DirFileBufSize), "KB",
+                   "size of one recording buffer (from exam_ddc.ini)");
+        out += Row("InternalClockValue", files::FixedText(Settings.InternalClockValue, 1), "Hz",
+                   "frequency of the internal clock generator (from exam_ddc.ini)");
+
+        out += "\nRecording size\n";
+        out += Row("  requested", files::DecimalText(Settings.DirSamplesPerChannel), "samples",
+                   "per channel, asked for");
+        if (status == RecordingSizeStatus::Ok) {
+            out += Row("  DirNumBufWrite", files::DecimalText(Settings.DirNumBufWrite), "buffers",
+                       "written to the file");
+            out += Row("  actual", files::DecimalText(Settings.DirRealSamplesPerChannel), "samples",
+                       "per channel, recorded in whole buffers");
+            out += Row("  file size", files::DecimalText(Settings.DirFileSizeKB), "KB", "");
+        } else {
+            out += std::string("  no result: ") + TextOf(status).why + "\n";
+        }
+        Print(out);
+    }
+
+    void PrintJson(const StartupFiles& files, RecordingSizeStatus status) const {
+        nlohmann::ordered_json document = nlohmann::ordered_json::object();
+        for (const ParamRow& row : ParamTable)
+            PutJsonValue(document, row);
+        document["exam_ddc.ini"] = {
+            {"found", files.ini == FileLoad::Loaded},
+            {"DirFileBufSize", Settings.DirFileBufSize},
+            {"InternalClockValue", Settings.InternalClockValue},
+        };
+        const bool ok = status == RecordingSizeStatus::Ok;
+        document["recording"] = {
+            {"status", TextOf(status).name},
+            {"DirSamplesPerChannel", Settings.DirSamplesPerChannel},
+            {"DirNumBufWrite", Settings.DirNumBufWrite},
+            {"DirRealSamplesPerChannel", ok ? Settings.DirRealSamplesPerChannel : 0},
+            {"DirFileSizeKB", Settings.DirFileSizeKB},
+        };
+        Print(JsonText(document));
+    }
+
+    std::optional<std::string> config_;
+    bool json_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<Command> MakeShowCommand(CLI::App& parent) {
+    return std::make_unique<ShowCommand>(parent);
+}
+
+}  // namespace cli

@@ -1,0 +1,34 @@
+// What the editor does with its files when its window opens and when "Записать файл
+// инициализации" is pressed: one place for the window and the command line alike.
+#pragma once
+
+#include <string>
+
+#include "core/settings.h"
+
+enum class FileLoad { Loaded, Missing, Failed };
+
+struct StartupFiles {
+    FileLoad config = FileLoad::Missing;
+    std::string configError;  // the reason, for Failed (and Missing)
+    FileLoad ini = FileLoad::Missing;
+    std::string iniError;
+};
+
+// The start-up load into the present Settings (the defaults when the program starts): the
+// configuration `configName`; then DirFileBufSize and InternalClockValue from exam_ddc.ini; then
+// the requested samples per channel that its DirNumBufWrite records; then the recording size, as
+// the refresh computes it. A file that is missing or cannot be read changes nothing of its own.
+StartupFiles LoadStartupFiles(const std::string& configName = TSettings::StartupConfigName);
+
+// "Записать файл инициализации": the recording size recomputed as the refresh does, then
+// WriteIni(IniFileName). False with the reason when the file could not be written.
+bool WriteInitializationFile(std::string* error = nullptr);
+
+// exam_ddc.ini as it is and as WriteInitializationFile would leave it; nothing is written.
+struct InitializationFilePreview {
+    bool exists = false;
+    std::string before;
+    std::string after;
+};
+bool PreviewInitializationFile(InitializationFilePreview& preview, std::string* error = nullptr);
