@@ -12,7 +12,8 @@ const char* const kCommonHelp =
     "--dir DIR, before or after the subcommand, runs it in DIR as the window's working "
     "directory.\n"
     "Numbers take a point as the decimal separator, whatever the locale.\n"
-    "Exit status: 0 done (or no difference), 1 differences found (diff), 2 refused or failed.\n"
+    "Exit status: 0 done (or no difference, no finding), 1 differences found (diff) or warnings\n"
+    "only (check), 2 refused or failed (or an error found by check).\n"
     "Errors go to stderr, one line each, naming the file and the reason.\n";
 
 void Describe(CLI::App& app, const std::string& details) {

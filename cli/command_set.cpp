@@ -3,7 +3,9 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "core/checks.h"
 #include "core/errors.h"
+#include "core/number_text.h"
 #include "files/config_file.h"
 #include "files/config_keys.h"
 
@@ -41,7 +43,9 @@ class SetCommand : public Command {
             if (row == nullptr)
                 throw Failure(config_ + ": " + key + " is not a key of a configuration file");
             try {
-                SetParamFromText(*row, std::string_view(assignment).substr(equals + 1));
+                const std::string_view text = std::string_view(assignment).substr(equals + 1);
+                SetParamFromText(*row, text);
+                NotePrecision(*row, text);
             } catch (const SettingsError& e) {
                 // The message names the key already when it is about the key's own values.
                 const std::string message = e.what();
@@ -53,10 +57,29 @@ class SetCommand : public Command {
         std::string error;
         if (!WriteConfig(config_, &error))
             throw Failure(error);
+        // Saved as asked; what single precision kept instead is said as check says it.
+        for (const Finding& f : precision_) {
+            Print(std::string(SeverityName(f.severity)) + " " + f.id + " " + f.keys[0] + ": " +
+                  f.message + "\n");
+        }
         return kDone;
     }
 
   private:
+    // A frequency held in single precision that keeps another whole number of hertz than given.
+    void NotePrecision(const ParamRow& row, std::string_view text) {
+        const auto* stored = std::get_if<float*>(&row.field);
+        if (stored == nullptr)
+            return;
+        const std::string key = row.key;
+        if (key != "FreqNC0" && !key.starts_with("FrequencyNCO"))
+            return;
+        std::erase_if(precision_, [&](const Finding& f) { return f.keys[0] == key; });
+        if (auto f = NcoPrecisionFinding(key, ParseReal(text, '.'), **stored))
+            precision_.push_back(std::move(*f));
+    }
+
+    std::vector<Finding> precision_;
     std::string config_;
     std::vector<std::string> assignments_;
 };

@@ -59,6 +59,7 @@ int main(int argc, char** argv) {
     commands.push_back(cli::MakeSetCommand(app));
     commands.push_back(cli::MakeApplyCommand(app));
     commands.push_back(cli::MakeDiffCommand(app));
+    commands.push_back(cli::MakeCheckCommand(app));
 
     try {
         app.parse(argc, argv);

@@ -133,6 +133,14 @@ class TGForm : public QWidget {
     QFileDialog* saveDialog3_ = nullptr;
     QFileDialog* openDialog1_ = nullptr;
     QFileDialog* openDialog2_ = nullptr;
+
+    // Pre-flight checks shown after every refresh (ugform_checks.cpp), and the controls'
+    // tooltips, accessible names and label buddies (ugform_descriptions.cpp).
+    class FindingsDisplay;
+    QWidget* BuildFindingsList();
+    void DescribeControls();
+    void ShowFindings();
+    FindingsDisplay* findings_ = nullptr;
 };
 
 // The application's main window, set by main.

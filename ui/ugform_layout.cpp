@@ -387,6 +387,10 @@ void TGForm::BuildWindow() {
         column->addWidget(b, 0, Qt::AlignHCenter);
     }
 
+    // 15. The pre-flight findings; then every control is described.
+    column->addWidget(BuildFindingsList());
+    DescribeControls();
+
     // Controls keep their places when the window grows: the page stays at the top left.
     page->setFixedSize(page->sizeHint());
     auto* outer = new QVBoxLayout(this);

@@ -202,6 +202,7 @@ void TGForm::Refresh() {
             samples->setEditText(QString::number(Settings.SamplesPerChannel));
         }
     }
+    ShowFindings();
 }
 
 void TGForm::ShowRecordingSize(QLineEdit* edit, RecordingSizeStatus status, int32_t value) {

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <string>
 
+#include "core/checks.h"
 #include "core/settings.h"
 #include "files/config_file.h"
 #include "ui/ugform.h"
@@ -55,6 +56,34 @@ void BM_Refresh(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_Refresh)->Unit(benchmark::kMicrosecond);
+
+// A refresh whose findings change every time (one NCO frequency crossing half the clock and back):
+// the checks, the list, the frames and the tooltips redone. Must stay well under a millisecond.
+void BM_RefreshWithChangingFindings(benchmark::State& state) {
+    WorkingFolder folder;
+    int argc = 1;
+    QApplication app(argc, kArgv);
+    TGForm form;
+    form.show();
+    QCoreApplication::processEvents();
+    bool above = false;
+    for (auto _ : state) {
+        above = !above;
+        Settings.FrequencyNCO[5] = above ? 60000000.0f : 10700005.0f;
+        form.Refresh();
+    }
+}
+BENCHMARK(BM_RefreshWithChangingFindings)->Unit(benchmark::kMicrosecond);
+
+// The checks alone on the real disk, as the command line runs them.
+void BM_ChecksOnDisk(benchmark::State& state) {
+    WorkingFolder folder;
+    const DiskView disk;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(RunChecks({Settings, disk}));
+    }
+}
+BENCHMARK(BM_ChecksOnDisk)->Unit(benchmark::kMicrosecond);
 
 // An empty widget draws no text and so never loads the fonts; a window of one label shows what
 // any window with text pays before its own controls.

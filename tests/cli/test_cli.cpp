@@ -101,7 +101,7 @@ TEST_F(Cli, VersionAndHelp) {
     EXPECT_EQ(version.out, std::string(kTessaroVersionText) + "\n");
     const Result help = Run({"--help"});
     EXPECT_EQ(help.status, 0);
-    for (const char* word : {"show", "set", "apply", "diff", "--dir", "Exit status"})
+    for (const char* word : {"show", "set", "apply", "diff", "check", "--dir", "Exit status"})
         EXPECT_NE(help.out.find(word), std::string::npos) << word;
 }
 
@@ -294,3 +294,54 @@ TEST_F(Cli, ApplyRefusesWhatTheWindowWouldSilentlyReplaceByDefaults) {
 }
 
 }  // namespace
+
+// check: one finding a line, or a JSON array; the exit status says the worst.
+TEST_F(Cli, CheckReportsTheWindowsFindings) {
+    CopyDemo();
+    // The demo keeps the default DataFormat 1, neither 16 nor 24 bits.
+    Result result = Run({"check"});
+    EXPECT_EQ(result.status, 1) << result.err;
+    EXPECT_EQ(result.out,
+              "warning data-format DataFormat: DataFormat 1 is neither 0 (16 bits) nor 4 (24 "
+              "bits); the recording counts 8 bytes a sample\n");
+
+    ASSERT_EQ(Run({"set", "std.cfg", "DataFormat=0"}).status, 0);
+    result = Run({"check"});
+    EXPECT_EQ(result.status, 0) << result.out;
+    EXPECT_EQ(result.out, "");
+
+    // A hand-edited value the window does not offer is an error; a missing program a warning.
+    ASSERT_EQ(Run({"set", "std.cfg", "DDCProgramFile=PRGFILES\\none.prg"}).status, 0);
+    std::string config = ReadBytes("std.cfg");
+    const std::size_t line = config.find("MasterMode=");
+    ASSERT_NE(line, std::string::npos);
+    config.replace(line, config.find_first_of("\r\n", line) - line, "MasterMode=7");
+    WriteBytes("hand.cfg", config);
+    result = Run({"check", "hand.cfg", "--json"});
+    EXPECT_EQ(result.status, 2) << result.err;
+    const Json findings = Json::parse(result.out);
+    ASSERT_EQ(findings.size(), 2u) << result.out;
+    EXPECT_EQ(findings[0]["id"], "program-file");
+    EXPECT_EQ(findings[0]["severity"], "warning");
+    EXPECT_EQ(findings[0]["keys"], Json::array({"DDCProgramFile"}));
+    EXPECT_EQ(findings[1]["id"], "enum-value");
+    EXPECT_EQ(findings[1]["severity"], "error");
+    EXPECT_EQ(findings[1]["message"], "MasterMode 7 is not offered by the window (0, 1, 2)");
+
+    result = Run({"check", "none.cfg"});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.out, "");
+    EXPECT_NE(result.err.find("none.cfg"), std::string::npos) << result.err;
+}
+
+// set says when single precision keeps another frequency than given, and saves it all the same.
+TEST_F(Cli, SetSaysWhatSinglePrecisionKept) {
+    Result result = Run({"set", "a.cfg", "FrequencyNCO5=16777217", "freqnc0=16777216"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out,
+              "warning nco-precision FrequencyNCO5: FrequencyNCO5: 16777217 Hz is kept as 16777216 "
+              "Hz (single precision)\n");
+    result = Run({"set", "a.cfg", "FrequencyNCO5=16777217", "FrequencyNCO5=16777218"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "");
+}

@@ -131,12 +131,13 @@ TEST_F(DisplayChoiceTest, RecordingSizeWithoutAResultSaysWhy) {
         }
         EXPECT_FALSE(form_->Updating);
     }
-    // With a result again, the numbers and no tip.
+    // With a result again, the numbers and only the field's own description as its tip.
     Settings = TSettings{};
     form_->Refresh();
     EXPECT_EQ(W<QLineEdit>("Edit25")->text(), "65536");
     EXPECT_EQ(W<QLineEdit>("Edit20")->text(), "8192");
-    EXPECT_TRUE(W<QLineEdit>("Edit20")->toolTip().isEmpty());
+    EXPECT_EQ(W<QLineEdit>("Edit20")->toolTip(),
+              W<QLineEdit>("Edit20")->property("plainToolTip").toString());
 }
 
 TEST_F(DisplayChoiceTest, ChosenPathTooLongForTheSettingIsRefused) {
