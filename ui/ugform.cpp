@@ -11,12 +11,17 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <QWheelEvent>
+#include <QWindow>
 #include <algorithm>
 #include <bit>
 #include <cmath>
 #include <exception>
+#include <tuple>
+#include <utility>
 #include <vector>
 
+#include "core/choice_text.h"
 #include "core/editing_rules.h"
 #include "core/errors.h"
 #include "core/number_text.h"
@@ -49,9 +54,9 @@ TGForm::~TGForm() = default;
 
 // ---------------------------------------------------------------------------------------------
 // Wiring. Check boxes use `toggled` and radio buttons `toggled(true)`, so that a change from the
-// program raises the handler as a click does; combo boxes use `activated` and the typed text
-// (`textEdited`), edits the event filter, so that the program's own setCurrentIndex() and
-// setText() raise nothing.
+// program raises the handler as a click does; combo boxes use `activated` for a choice from the
+// list, the arrow keys or the wheel, and the event filter for typed text; edits the event filter,
+// so that the program's own setCurrentIndex() and setText() raise nothing.
 
 void TGForm::WireControls() {
     auto onToggle = [this](QAbstractButton* b, Handler handler, bool onlyWhenTicked) {
@@ -88,10 +93,13 @@ void TGForm::WireControls() {
         {10, &TGForm::Button10Click}, {11, &TGForm::Button11Click}, {12, &TGForm::Button12Click},
         {13, &TGForm::Button13Click},
     };
-    const std::pair<int, Handler> comboHandlers[] = {
-        {1, &TGForm::ComboBox1Change}, {2, &TGForm::RadioButton1Click},
-        {3, &TGForm::ComboBox3Change}, {4, &TGForm::ComboBox3Change},
-        {5, &TGForm::ComboBox3Change}, {6, &TGForm::ComboBox6Change},
+    const std::tuple<int, Handler, const char*> comboHandlers[] = {
+        {1, &TGForm::ComboBox1Change,   "Источник тактовой частоты"},
+        {2, &TGForm::RadioButton1Click, "Режим работы"},
+        {3, &TGForm::ComboBox3Change,   "Режим синхронизации DDC"},
+        {4, &TGForm::ComboBox3Change,   "Мастер режим"},
+        {5, &TGForm::ComboBox3Change,   "Источник старта"},
+        {6, &TGForm::ComboBox6Change,   "Число отсчётов на канал"},
     };
     const std::pair<int, EditWiring> editHandlers[] = {
         {17, {&TGForm::Edit17Exit, &TGForm::Edit17KeyPress}},
@@ -111,25 +119,19 @@ void TGForm::WireControls() {
         connect(b, &QPushButton::clicked, this,
                 [=, this] { RunHandler([=, this] { (this->*handler)(b); }); });
     }
-    for (const auto& [n, handler] : comboHandlers) {
+    for (const auto& [n, handler, listName] : comboHandlers) {
         QComboBox* combo = comboBox_[n];
-        connect(combo, &QComboBox::activated, this,
-                [=, this] { RunHandler([=, this] { (this->*handler)(combo); }); });
-        connect(combo->lineEdit(), &QLineEdit::textEdited, this, [=, this](const QString& text) {
-            // Typed text selects the item it matches exactly, or none; the text stays as typed
-            // (QComboBox clears its field when the selection is set to none).
-            const int index = combo->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
-            if (index != combo->currentIndex()) {
-                QLineEdit* field = combo->lineEdit();
-                const int cursor = field->cursorPosition();
-                combo->setCurrentIndex(index);
-                field->setText(text);
-                field->setCursorPosition(cursor);
-            }
-            typingInto_ = combo;
+        comboHandler_[n] = handler;
+        comboListName_[n] = listName;
+        connect(combo, &QComboBox::activated, this, [=, this] {
+            combo->lineEdit()->setModified(false);
             RunHandler([=, this] { (this->*handler)(combo); });
-            typingInto_ = nullptr;
         });
+        // Typed text is taken only when confirmed (ConfirmComboText): the combo box's own
+        // matching of it on Enter and on losing the focus is cut off.
+        disconnect(combo->lineEdit(), &QLineEdit::returnPressed, combo, nullptr);
+        disconnect(combo->lineEdit(), &QLineEdit::editingFinished, combo, nullptr);
+        combo->installEventFilter(this);
     }
     for (int i = 0; i < kDdcChannels; ++i) {
         editWiring_[1 + i] = {&TGForm::Edit1Exit, &TGForm::Edit1KeyPress};
@@ -149,42 +151,159 @@ bool TGForm::RunHandler(const std::function<void()>& handler) {
         handler();
         return true;
     } catch (const std::exception& e) {
-        ShowErrorMessage(this, FromLocal(e.what()));
+        ShowRefusal(FromLocal(e.what()));
     } catch (...) {
-        ShowErrorMessage(this, QString());
+        ShowRefusal(QString());
     }
     return false;
 }
 
-void TGForm::RunExit(QLineEdit* edit, const EditWiring& wiring) {
-    dropClickAfterFailedExit_ = false;
-    if (RunHandler([&] { (this->*wiring.exit)(edit); })) {
+// While the box is open the window takes no input: keys typed ahead would otherwise reach the
+// refused field's handler again behind the box.
+void TGForm::ShowRefusal(const QString& message) {
+    const bool wasShowing = std::exchange(showingRefusal_, true);
+    HoldInputFor(heldField_);
+    ShowErrorMessage(this, message);
+    showingRefusal_ = wasShowing;
+    if (heldField_ == nullptr) {
+        ReleaseInput();
+    }
+}
+
+bool TGForm::RunConfirm(QWidget* field, const std::function<void()>& handler) {
+    if (RunHandler(handler)) {
+        if (heldField_ == field) {
+            ReleaseInput();
+        }
+        return true;
+    }
+    // A combo box shows its choice again at once, so it has nothing left to correct.
+    if (qobject_cast<QComboBox*>(field) == nullptr) {
+        HoldInputFor(field);
+    }
+    return false;
+}
+
+void TGForm::RunExit(QWidget* field, const std::function<void()>& handler) {
+    if (RunConfirm(field, handler)) {
         return;
     }
-    // The refused text keeps the focus, as the click that moved it away is dropped.
-    dropClickAfterFailedExit_ = true;
-    qApp->installEventFilter(this);
-    QTimer::singleShot(0, this, [this, edit] {
-        if (dropClickAfterFailedExit_) {
-            dropClickAfterFailedExit_ = false;
-            qApp->removeEventFilter(this);
+    // The focus has already moved on: it comes back, and the rest of the input that moved it
+    // (the click, the wheel, the Tab) is dropped meanwhile.
+    HoldInputFor(field);
+    QPointer<QWidget> refused(field);
+    QTimer::singleShot(0, this, [this, refused] {
+        if (refused == nullptr) {
+            ReleaseInput();
+            return;
         }
-        edit->setFocus(Qt::OtherFocusReason);
+        refused->setFocus(Qt::OtherFocusReason);
+        if (auto* combo = qobject_cast<QComboBox*>(refused.data())) {
+            combo->lineEdit()->selectAll();
+            ReleaseInput();
+        }
     });
+}
+
+namespace {
+
+// Hands the application's events to a function: the filter the window installs while it holds
+// its input.
+class EventFilterFunction : public QObject {
+  public:
+    EventFilterFunction(QObject* parent, std::function<bool(QObject*, QEvent*)> filter)
+        : QObject(parent), filter_(std::move(filter)) {}
+    bool eventFilter(QObject* watched, QEvent* event) override { return filter_(watched, event); }
+
+  private:
+    std::function<bool(QObject*, QEvent*)> filter_;
+};
+
+}  // namespace
+
+void TGForm::HoldInputFor(QWidget* field) {
+    heldField_ = field;
+    if (inputHold_ == nullptr) {
+        inputHold_ = new EventFilterFunction(this, [this](QObject* watched, QEvent* event) {
+            return DropsHeldInput(watched, event);
+        });
+        qApp->installEventFilter(inputHold_);
+    }
+}
+
+void TGForm::ReleaseInput() {
+    heldField_ = nullptr;
+    if (inputHold_ != nullptr && !showingRefusal_) {
+        qApp->removeEventFilter(inputHold_);
+        std::exchange(inputHold_, nullptr)->deleteLater();
+    }
+}
+
+bool TGForm::DropsHeldInput(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::ContextMenu:
+            break;
+        default:
+            return false;
+    }
+    QWidget* held = heldField_;
+    if (held != nullptr && (!held->isEnabled() || !held->isVisible())) {
+        // A field that can no longer take the focus holds nothing.
+        ReleaseInput();
+        held = nullptr;
+    }
+    auto isHeld = [held](QWidget* w) {
+        return held != nullptr && w != nullptr && (w == held || held->isAncestorOf(w));
+    };
+    if (watched == static_cast<QObject*>(windowHandle()) && event->type() == QEvent::Wheel) {
+        // Stopped before the window hands it on: a wheel gives a combo box the focus, which
+        // would run the held field's handler again for every step of the wheel.
+        return showingRefusal_ ||
+               !isHeld(childAt(static_cast<QWheelEvent*>(event)->position().toPoint()));
+    }
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget == nullptr || widget->window() != this) {
+        return false;
+    }
+    // A press elsewhere has already moved the focus, and so confirmed the held field, before
+    // it gets here: it is dropped only when that was refused again.
+    return showingRefusal_ || !isHeld(widget);
 }
 
 bool TGForm::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
-    if (dropClickAfterFailedExit_ &&
-        (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
-         type == QEvent::MouseButtonDblClick)) {
-        auto* widget = qobject_cast<QWidget*>(watched);
-        if (widget != nullptr && widget->window() == this) {
-            if (type == QEvent::MouseButtonRelease) {
-                dropClickAfterFailedExit_ = false;
-                qApp->removeEventFilter(this);
-            }
-            return true;
+    if (type != QEvent::FocusOut && type != QEvent::KeyPress) {
+        return false;
+    }
+    // Only a move to another control of the window takes the value, not the window losing
+    // activation or a popup opening.
+    const bool leaving =
+        type == QEvent::FocusOut &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::ActiveWindowFocusReason &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason;
+    const bool enter =
+        type == QEvent::KeyPress && (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Return ||
+                                     static_cast<QKeyEvent*>(event)->key() == Qt::Key_Enter);
+    if (!leaving && !enter) {
+        return false;
+    }
+    if (auto* combo = qobject_cast<QComboBox*>(watched)) {
+        const int n = combo->objectName().mid(8).toInt();
+        if (n <= 0 || n > 6 || comboBox_[n] != combo || !combo->lineEdit()->isModified()) {
+            return false;
+        }
+        const auto confirm = [=, this] { ConfirmComboText(combo, n); };
+        if (leaving) {
+            RunExit(combo, confirm);
+        } else {
+            RunConfirm(combo, confirm);
         }
         return false;
     }
@@ -196,21 +315,35 @@ bool TGForm::eventFilter(QObject* watched, QEvent* event) {
     if (n <= 0 || n > 25 || edit_[n] != edit || editWiring_[n].exit == nullptr) {
         return false;
     }
-    if (type == QEvent::FocusOut) {
-        // Only a move to another control of the window takes the value, not the window
-        // losing activation or a popup opening.
-        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
-            RunExit(edit, editWiring_[n]);
-        }
-    } else if (type == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            const KeyHandler keyPress = editWiring_[n].keyPress;
-            RunHandler([=, this] { (this->*keyPress)(edit, '\r'); });
-        }
+    if (leaving) {
+        const Handler exit = editWiring_[n].exit;
+        RunExit(edit, [=, this] { (this->*exit)(edit); });
+    } else {
+        const KeyHandler keyPress = editWiring_[n].keyPress;
+        RunConfirm(edit, [=, this] { (this->*keyPress)(edit, '\r'); });
     }
-    return false;  // the key is passed on to the edit
+    return false;  // the key is passed on to the field
+}
+
+// Typed text names an item by its number or its text (ChoiceFromText) and is then taken as that
+// choice; any other text is refused and the field shows the current choice again.
+void TGForm::ConfirmComboText(QComboBox* combo, int n) {
+    const QString typed = combo->currentText();
+    std::vector<std::string> items;
+    for (int i = 0; i < combo->count(); ++i) {
+        items.push_back(combo->itemText(i).toUtf8().toStdString());
+    }
+    const int index = ChoiceFromText(typed.toUtf8().toStdString(), items);
+    if (index < 0) {
+        Refresh();
+        throw SettingsError(Text("'%1' — нет такого значения в списке «%2»")
+                                .arg(typed, Text(comboListName_[n]))
+                                .toLocal8Bit()
+                                .toStdString());
+    }
+    combo->setCurrentIndex(index);
+    combo->lineEdit()->setModified(false);
+    (this->*comboHandler_[n])(combo);
 }
 
 // ---------------------------------------------------------------------------------------------

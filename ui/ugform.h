@@ -1,6 +1,7 @@
 // The main window: every control of the editor, the refresh and harvest, and the handlers.
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 #include <array>
 #include <functional>
@@ -98,7 +99,14 @@ class TGForm : public QWidget {
     void CreateDialogs();
     // The one place where a failure escaping a handler is caught and shown.
     bool RunHandler(const std::function<void()>& handler);
-    void RunExit(QLineEdit* edit, const EditWiring& wiring);
+    // A field's text confirmed by Enter (RunConfirm) or by the focus leaving it (RunExit).
+    bool RunConfirm(QWidget* field, const std::function<void()>& handler);
+    void RunExit(QWidget* field, const std::function<void()>& handler);
+    void ConfirmComboText(QComboBox* combo, int n);
+    void ShowRefusal(const QString& message);
+    void HoldInputFor(QWidget* field);
+    void ReleaseInput();
+    bool DropsHeldInput(QObject* watched, QEvent* event);
     void ReadDecimalSeparator();
     void GuardedHarvestAndRefresh();
 
@@ -115,10 +123,15 @@ class TGForm : public QWidget {
 
     char decimalSeparator_ = '.';
     bool formShown_ = false;
-    // A failed Exit keeps the focus in its edit: the click that took the focus is dropped.
-    bool dropClickAfterFailedExit_ = false;
-    // The combo box whose typed text is being handled: the refresh leaves its field alone.
-    QComboBox* typingInto_ = nullptr;
+    // A refused field keeps the focus, and until its text is corrected only it and the message
+    // box take input: the rest of the window's input is dropped by an application-wide filter
+    // (DropsHeldInput), installed only while something is held.
+    bool showingRefusal_ = false;
+    QPointer<QWidget> heldField_;
+    QObject* inputHold_ = nullptr;
+    // ComboBox1 .. ComboBox6: the handler of a choice, and the list's name for a refusal.
+    std::array<Handler, 7> comboHandler_{};
+    std::array<const char*, 7> comboListName_{};
 
     std::array<QCheckBox*, 90> checkBox_{};  // CheckBox1 .. CheckBox89 at their numbers
     std::array<QLineEdit*, 26> edit_{};      // Edit1 .. Edit25

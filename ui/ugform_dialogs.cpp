@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -47,13 +48,24 @@ QString FolderIn(const QString& workingDirectory, const char* name) {
                                                  : workingDirectory;
 }
 
-// Opens the dialog at `folder` (the last chosen file, when there is one, takes its place as
-// the field's first text) and returns the chosen full path, or an empty text when cancelled.
+// Opens the dialog at `folder` and returns the chosen full path, or an empty text when cancelled.
+// The dialog is reused, so its name field and list would keep what was typed or picked before a
+// cancel: both start again from the full path last chosen in it (which opens its folder instead),
+// or empty.
 QString ChooseFile(QFileDialog* dialog, const QString& folder) {
     dialog->setDirectory(folder);
+    for (const char* name : {"listView", "treeView"}) {
+        if (auto* view = dialog->findChild<QAbstractItemView*>(QString::fromLatin1(name));
+            view != nullptr && view->selectionModel() != nullptr) {
+            view->selectionModel()->clearSelection();
+        }
+    }
     const QString last = dialog->property("lastChosen").toString();
     if (!last.isEmpty()) {
         dialog->selectFile(last);
+    }
+    if (auto* field = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+        field->setText(QDir::toNativeSeparators(last));
     }
     const int result = dialog->exec();
     // A completion list still open when Enter accepted the name would stay over the window.

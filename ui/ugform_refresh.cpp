@@ -74,15 +74,13 @@ std::string TGForm::TextOf(const QLineEdit* edit) const {
     return edit->text().toLocal8Bit().toStdString();
 }
 
-// A selection out of the list leaves none; an unchanged selection is not set again, so text
-// typed into the field (no selection) stays.
+// A selection out of the list leaves none. The field shows the selection even when it is
+// unchanged: text typed and not confirmed gives way, as in an edit.
 void TGForm::SelectItem(QComboBox* combo, int64_t index) {
     if (index < 0 || index >= combo->count()) {
         index = -1;
     }
-    if (combo->currentIndex() != index) {
-        combo->setCurrentIndex(static_cast<int>(index));
-    }
+    combo->setCurrentIndex(static_cast<int>(index));
 }
 
 void TGForm::MarkBadInputSource(int channel, int32_t source) {
@@ -194,13 +192,9 @@ void TGForm::Refresh() {
         SelectItem(samples, sizeItem);
     } else {
         // A value with no item (below 1024, 32768 and above) selects none and shows its number
-        // in the field, so the user sees what will be written; text being typed stays.
-        if (samples->currentIndex() != -1) {
-            samples->setCurrentIndex(-1);
-        }
-        if (typingInto_ != samples) {
-            samples->setEditText(QString::number(Settings.SamplesPerChannel));
-        }
+        // in the field, so the user sees what will be written.
+        samples->setCurrentIndex(-1);
+        samples->setEditText(QString::number(Settings.SamplesPerChannel));
     }
     ShowFindings();
 }

@@ -128,7 +128,17 @@ void TypeThenLeave(QLineEdit* edit, const QString& text, QWidget* next) {
 void TypeIntoCombo(QComboBox* combo, const QString& text) {
     FocusByMouse(combo);
     combo->lineEdit()->selectAll();
-    QTest::keyClicks(combo, text);
+    if (text.isEmpty()) {
+        QTest::keyClick(combo, Qt::Key_Backspace);
+    }
+    // keyClicks() knows only ASCII keys; other letters arrive as text, as from a layout.
+    for (const QChar ch : text) {
+        if (ch.unicode() < 0x80) {
+            QTest::keyClick(combo, ch.toLatin1());
+        } else {
+            QTest::sendKeyEvent(QTest::Click, combo, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+        }
+    }
     QCoreApplication::processEvents();
 }
 
@@ -202,11 +212,15 @@ ModalAnswerer::ModalAnswerer() {
 }
 
 void ModalAnswerer::AcceptNextDialog(const QString& dialogName, const QString& path) {
-    answers_.push_back({dialogName, path, true});
+    answers_.push_back({dialogName, path, true, {}});
 }
 
 void ModalAnswerer::CancelNextDialog(const QString& dialogName) {
-    answers_.push_back({dialogName, {}, false});
+    answers_.push_back({dialogName, {}, false, {}});
+}
+
+void ModalAnswerer::TypeThenCancelNextDialog(const QString& dialogName, const QString& typed) {
+    answers_.push_back({dialogName, {}, false, typed});
 }
 
 std::vector<SeenMessageBox> ModalAnswerer::TakeMessageBoxes() {
@@ -258,9 +272,11 @@ void ModalAnswerer::Poll() {
         return;
     }
     if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+        auto* nameField = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
         dialogs_.push_back({dialog->objectName(), dialog->directory().absolutePath(),
                             dialog->defaultSuffix(),
-                            dialog->acceptMode() == QFileDialog::AcceptSave});
+                            dialog->acceptMode() == QFileDialog::AcceptSave,
+                            nameField != nullptr ? nameField->text() : QStringLiteral("?")});
         Answer answer;
         if (answers_.empty()) {
             unexpected_ << QStringLiteral("file dialog %1 not expected").arg(dialog->objectName());
@@ -276,6 +292,13 @@ void ModalAnswerer::Poll() {
         QTimer::singleShot(0, this, [this, guard, answer] {
             if (guard.isNull()) {
                 return;
+            }
+            if (!answer.typed.isEmpty()) {
+                if (auto* field = guard->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+                    field->setFocus();
+                    field->selectAll();
+                    QTest::keyClicks(field, answer.typed);
+                }
             }
             if (answer.accept) {
                 // selectFile() leaves the name field alone while it has the focus.

@@ -87,6 +87,7 @@ struct SeenFileDialog {
     QString directory;  // the folder it opened in
     QString defaultSuffix;
     bool save = false;
+    QString nameField;  // the file-name field's text as it opened
 };
 
 // Answers every modal window that opens while it exists: message boxes are recorded and
@@ -96,6 +97,8 @@ class ModalAnswerer : public QObject {
     ModalAnswerer();
     void AcceptNextDialog(const QString& dialogName, const QString& path);
     void CancelNextDialog(const QString& dialogName);
+    // Types a name into the dialog's file-name field, then cancels.
+    void TypeThenCancelNextDialog(const QString& dialogName, const QString& typed);
     std::vector<SeenMessageBox> TakeMessageBoxes();
     std::vector<SeenFileDialog> TakeFileDialogs();
     // Script entries not used yet and modal windows that were neither boxes nor dialogs.
@@ -106,6 +109,7 @@ class ModalAnswerer : public QObject {
         QString dialogName;
         QString path;
         bool accept = false;
+        QString typed;
     };
     void Poll();
     bool IsHandled(QWidget* widget);

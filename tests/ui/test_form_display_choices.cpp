@@ -93,11 +93,11 @@ TEST_F(DisplayChoiceTest, SampleCountWithoutAnItemShowsItsNumber) {
     }
 }
 
-TEST_F(DisplayChoiceTest, TypedSampleCountStaysAsTyped) {
+TEST_F(DisplayChoiceTest, TypedSampleCountStaysAsTypedUntilConfirmed) {
     auto* combo = W<QComboBox>("ComboBox6");
     TypeIntoCombo(combo, "5");
-    EXPECT_EQ(Settings.SamplesPerChannel, 512);
-    EXPECT_EQ(combo->currentIndex(), -1);
+    EXPECT_EQ(Settings.SamplesPerChannel, 1024);
+    EXPECT_EQ(combo->currentIndex(), 0);
     EXPECT_EQ(combo->currentText(), "5");
 }
 
