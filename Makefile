@@ -4,7 +4,8 @@
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 DEMO_DIR := build/demo
 
-.PHONY: run test deps build test-default test-asan test-fuzz format clean
+.PHONY: run test deps build test-default test-asan test-fuzz test-package test-windows package \
+	format clean
 
 run: build
 	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
@@ -16,7 +17,7 @@ run: build
 	@echo "Working directory: $(DEMO_DIR) (a copy of demo/; delete it to start afresh)"
 	cd $(DEMO_DIR) && ../default/ui/tessaro-master
 
-test: test-default test-asan test-fuzz
+test: test-default test-asan test-fuzz test-package test-windows
 
 deps:
 	@scripts/install-deps.sh
@@ -37,6 +38,20 @@ test-fuzz: deps
 	cmake --preset fuzz
 	cmake --build --preset fuzz -j $(JOBS)
 	ctest --preset fuzz
+
+# The Debian package, build/default/tessaro-master_<version>_<arch>.deb.
+package: build
+	cd build/default && cpack -G DEB
+
+# Builds the package and checks it: lintian, the desktop files, the unpacked programs start.
+test-package: build
+	scripts/check-package.sh build/default
+
+# The core, the files and the command line cross-built for Windows, their tests run under wine.
+test-windows: deps
+	cmake --preset windows-cross
+	cmake --build --preset windows-cross -j $(JOBS)
+	ctest --preset windows-cross -j $(JOBS)
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -14,6 +14,12 @@ packages=(
     xvfb xauth                         # running the window without a screen
     fonts-dejavu-core                  # a font for the window when none is installed
     locales                            # a decimal-comma locale for the locale tests
+    dpkg-dev file lintian help2man     # the Debian package: dependencies, checks, manual pages
+    librsvg2-bin                       # the 64 px icon, drawn from the SVG
+    desktop-file-utils appstream       # checking the desktop file and the metadata
+    g++-mingw-w64-x86-64-posix         # the Windows cross build of the core and its tests
+    googletest                         # GoogleTest's source, built for Windows
+    wine64                             # running the Windows tests
 )
 
 missing=()

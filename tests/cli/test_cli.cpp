@@ -1,7 +1,9 @@
 // tessaro-cli as a script runs it: the built program in a scratch folder, its output, its exit
 // status and the bytes it leaves.
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/wait.h>
+#endif
 
 #include <cstdio>
 #include <filesystem>
@@ -23,12 +25,21 @@ std::string CliFixture(const std::string& name) {
     return ReadBytes(std::string(TESSARO_TEST_DATA_DIR) + "/cli/" + name);
 }
 
+#ifdef _WIN32
+// cmd.exe runs the command there; the test's arguments hold no double quote.
+std::string Quoted(const std::string& text) {
+    std::string quoted = "\"";
+    quoted += text;
+    return quoted += '"';
+}
+#else
 std::string Quoted(const std::string& text) {
     std::string quoted = "'";
     for (char c : text)
         quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return quoted + "'";
 }
+#endif
 
 struct Result {
     int status = -1;
@@ -42,12 +53,20 @@ class Cli : public file_tests::FileTest {
     Result Run(const std::vector<std::string>& args) {
         const std::string errPath = (fs::temp_directory_path() / "tessaro-cli-stderr").string() +
                                     std::to_string(::getpid());
-        std::string command = Quoted(TESSARO_CLI) + " --dir " + Quoted(fs::current_path());
+        std::string command = Quoted(TESSARO_CLI) + " --dir " + Quoted(fs::current_path().string());
+        // Appended piece by piece: GCC 12 warns (-Wrestrict, falsely) on " " + std::string there.
         for (const std::string& arg : args)
-            command += " " + Quoted(arg);
-        command += " 2>" + Quoted(errPath);
+            command.append(" ").append(Quoted(arg));
+        command.append(" 2>").append(Quoted(errPath));
         Result result;
+#ifdef _WIN32
+        // cmd.exe drops the first and the last quote of a line that starts with one.
+        command.insert(command.begin(), '"');
+        command += '"';
+        FILE* pipe = ::_popen(command.c_str(), "r");
+#else
         FILE* pipe = ::popen(command.c_str(), "r");
+#endif
         if (pipe == nullptr) {
             ADD_FAILURE() << "cannot run " << command;
             return result;
@@ -56,14 +75,24 @@ class Cli : public file_tests::FileTest {
         std::size_t n = 0;
         while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
             result.out.append(buffer, n);
+#ifdef _WIN32
+        result.status = ::_pclose(pipe);  // the program's exit code
+        // The program's text-mode stderr ends its lines with CR LF there.
+        result.err = ReadBytes(errPath);
+        for (std::size_t at; (at = result.err.find("\r\n")) != std::string::npos;)
+            result.err.erase(at, 1);
+#else
         const int status = ::pclose(pipe);
         result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         result.err = ReadBytes(errPath);
+#endif
         fs::remove(errPath);
         return result;
     }
 
-    void CopyDemo() { fs::copy(TESSARO_DEMO_DIR, fs::current_path(), fs::copy_options::recursive); }
+    void CopyDemo() {
+        fs::copy(TESSARO_DEMO_DIR, fs::current_path(), fs::copy_options::recursive);
+    }
 };
 
 TEST_F(Cli, VersionAndHelp) {

@@ -2,13 +2,16 @@
 // access, fixtures, and a decimal-comma locale.
 #pragma once
 
-#include <grp.h>
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
+#include <chrono>
 #include <clocale>
 #include <cstdlib>
 #include <filesystem>
@@ -42,13 +45,38 @@ inline std::string Fixture(const std::string& name) {
 }
 
 inline bool RunningAsRoot() {
+#ifdef _WIN32
+    return false;
+#else
     return ::geteuid() == 0;
+#endif
+}
+
+// A new empty folder under the system's temporary folder.
+inline std::filesystem::path MakeScratchFolder() {
+    const std::filesystem::path temp = std::filesystem::temp_directory_path();
+#ifdef _WIN32
+    auto seed = static_cast<unsigned long long>(
+        std::chrono::steady_clock::now().time_since_epoch().count());
+    for (int attempt = 0; attempt < 100; ++attempt, seed = seed * 6364136223846793005ull + 1) {
+        const auto folder = temp / ("tessaro-files-" + std::to_string(seed % 1000000007ull));
+        if (std::filesystem::create_directory(folder))
+            return folder;
+    }
+    return {};
+#else
+    std::string pattern = temp / "tessaro-files-XXXXXX";
+    return ::mkdtemp(pattern.data()) ? std::filesystem::path(pattern) : std::filesystem::path();
+#endif
 }
 
 // Runs `body` without root's rights, which ignore read-only folders and files: as root, in a child
 // process that has become the user "nobody" (its result comes back through a pipe); otherwise in
 // this process. The body must not use the test macros; it returns what the test then checks.
 inline std::string AsOrdinaryUser(const std::function<std::string()>& body) {
+#ifdef _WIN32
+    return body();
+#else
     if (!RunningAsRoot())
         return body();
     const passwd* nobody = ::getpwnam("nobody");
@@ -78,13 +106,16 @@ inline std::string AsOrdinaryUser(const std::function<std::string()>& body) {
     int status = 0;
     ::waitpid(child, &status, 0);
     return result;
+#endif
 }
 
 // Hands a path to "nobody" when running as root, so that AsOrdinaryUser's body may write it.
-inline void GiveToOrdinaryUser(const std::string& path) {
+inline void GiveToOrdinaryUser([[maybe_unused]] const std::string& path) {
+#ifndef _WIN32
     if (const passwd* nobody = RunningAsRoot() ? ::getpwnam("nobody") : nullptr) {
         EXPECT_EQ(::chown(path.c_str(), nobody->pw_uid, nobody->pw_gid), 0) << path;
     }
+#endif
 }
 
 // Every test runs in a fresh folder of its own (ctest runs tests in parallel), made the working
@@ -93,9 +124,8 @@ class FileTest : public ::testing::Test {
   protected:
     void SetUp() override {
         previous_ = std::filesystem::current_path();
-        std::string pattern = (std::filesystem::temp_directory_path() / "tessaro-files-XXXXXX");
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        folder_ = pattern;
+        folder_ = MakeScratchFolder();
+        ASSERT_FALSE(folder_.empty());
         std::filesystem::current_path(folder_);
         Settings = TSettings{};
         files::SetWriteFaultForTesting({});
@@ -137,8 +167,9 @@ class CommaLocale {
     CommaLocale() {
         previousC_ = std::setlocale(LC_ALL, nullptr);
         previousCpp_ = std::locale();
-        for (const char* name : {"ru_RU.UTF-8", "ru_RU.utf8", "de_DE.UTF-8", "de_DE.utf8",
-                                 "fr_FR.UTF-8", "ru_RU.CP1251", "uk_UA.UTF-8"}) {
+        for (const char* name :
+             {"ru_RU.UTF-8", "ru_RU.utf8", "de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8",
+              "ru_RU.CP1251", "uk_UA.UTF-8", "Russian_Russia.1251"}) {
             if (std::setlocale(LC_ALL, name) && std::localeconv()->decimal_point[0] == ',') {
                 try {
                     std::locale::global(std::locale(name));

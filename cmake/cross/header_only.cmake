@@ -1,0 +1,21 @@
+# Debian's header-only libraries for the Windows cross build. Their own package files would put
+# /usr/include on the compiler's path, where this machine's C library headers would hide
+# mingw-w64's; instead each gets a folder of its own that holds only its headers.
+#   tessaro_cross_header_library(<target> <folder under /usr/include>...)
+function(tessaro_cross_header_library target)
+    if(TARGET ${target})
+        return()
+    endif()
+    set(include_dir "${CMAKE_BINARY_DIR}/cross-include/${target}")
+    string(REPLACE "::" "_" include_dir "${include_dir}")
+    foreach(folder ${ARGN})
+        if(NOT EXISTS "/usr/include/${folder}")
+            set(${CMAKE_FIND_PACKAGE_NAME}_FOUND FALSE PARENT_SCOPE)
+            return()
+        endif()
+        file(MAKE_DIRECTORY "${include_dir}")
+        file(CREATE_LINK "/usr/include/${folder}" "${include_dir}/${folder}" SYMBOLIC)
+    endforeach()
+    add_library(${target} INTERFACE IMPORTED)
+    set_target_properties(${target} PROPERTIES INTERFACE_INCLUDE_DIRECTORIES "${include_dir}")
+endfunction()

@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# Builds the Debian package from a configured and built folder and checks it as a user gets it:
+#   scripts/check-package.sh [BUILD_DIR]        (default build/default; `make test-package`)
+# 1. cpack -G DEB; lintian (errors fail; warnings and notes are printed);
+# 2. the installed tree's desktop file and metadata validate;
+# 3. unpacked with dpkg-deb -x into a scratch folder, the unpacked programs run from there:
+#    `tessaro-cli --version` (when packaged) prints the project's version, and the window starts
+#    offscreen in an empty scratch working directory and closes cleanly.
+#
+# "Starts and closes cleanly" for the window means: it is still running after START_SECONDS (it
+# loaded its libraries from the unpacked tree and the system, built its window and entered the
+# event loop: a missing library or plugin makes it exit at once), it prints no warning from Qt or
+# the dynamic loader, and SIGTERM ends it at once with the status of that signal (143), leaving
+# nothing behind. The window saves "std.cfg" only from its close event, which a signal does not
+# run, so the scratch folder must stay empty: a file there means the window wrote on its own.
+set -euo pipefail
+
+build_dir=${1:-build/default}
+start_seconds=${START_SECONDS:-3}
+cd "$(dirname "$0")/.."
+build_dir=$(cd "$build_dir" && pwd)
+
+fail() {
+    echo "check-package: $*" >&2
+    exit 1
+}
+
+for tool in cpack lintian dpkg-deb desktop-file-validate appstreamcli; do
+    command -v "$tool" >/dev/null || fail "$tool is missing (scripts/install-deps.sh installs it)"
+done
+
+scratch=$(mktemp -d "${TMPDIR:-/tmp}/tessaro-package-XXXXXX")
+trap 'rm -rf "$scratch"' EXIT
+
+echo "== cpack -G DEB"
+rm -f "$build_dir"/tessaro-master_*.deb
+(cd "$build_dir" && cpack -G DEB >"$scratch/cpack.log" 2>&1) || {
+    cat "$scratch/cpack.log"
+    fail "cpack failed"
+}
+deb=$(ls "$build_dir"/tessaro-master_*.deb)
+echo "$deb"
+dpkg-deb --field "$deb"
+dpkg-deb --contents "$deb" | awk '{print $6}'
+
+echo "== lintian"
+# Lintian exits non-zero on errors only (with --fail-on error); everything it says is printed.
+if ! lintian --fail-on error --display-info --tag-display-limit 0 "$deb"; then
+    fail "lintian found errors"
+fi
+
+echo "== unpacked"
+root="$scratch/root"
+dpkg-deb -x "$deb" "$root"
+desktop-file-validate "$root"/usr/share/applications/*.desktop
+appstreamcli validate --no-net "$root"/usr/share/metainfo/*.metainfo.xml
+for page in "$root"/usr/share/man/man1/*.1.gz; do
+    zcat "$page" | grep -q '^\.SH' || fail "$page is not a manual page"
+done
+[ -x "$root/usr/bin/tessaro-master" ] || fail "the package has no tessaro-master"
+version=$(sed -n 's/^tessaro-master (\([^)]*\)).*/\1/p' <(zcat "$root"/usr/share/doc/tessaro-master/changelog.gz))
+
+if [ -x "$root/usr/bin/tessaro-cli" ]; then
+    out=$("$root/usr/bin/tessaro-cli" --version) || fail "tessaro-cli --version failed"
+    echo "tessaro-cli --version: $out"
+    grep -qF "$version" <<<"$out" || fail "tessaro-cli --version does not say $version"
+elif [ -e "$build_dir/cli/tessaro-cli" ]; then
+    fail "tessaro-cli was built but is not in the package"
+else
+    echo "(no tessaro-cli in this build)"
+fi
+
+work="$scratch/work"
+mkdir "$work"
+mkdir -m 700 "$scratch/run"
+status=0
+(cd "$work" && QT_QPA_PLATFORM=offscreen HOME="$scratch" XDG_RUNTIME_DIR="$scratch/run" \
+    timeout -k 5 -s TERM "$start_seconds" "$root/usr/bin/tessaro-master" >"$scratch/window.log" 2>&1) ||
+    status=$?
+cat "$scratch/window.log"
+[ "$status" -eq 124 ] || fail "the window ended by itself (status $status) before it was closed"
+if grep -Eiq 'error|warning|cannot|not found|failed' "$scratch/window.log"; then
+    fail "the window complained while starting"
+fi
+leftovers=$(ls -A "$work")
+[ -z "$leftovers" ] || fail "the window left files in its working directory: $leftovers"
+echo "the window started offscreen and closed on SIGTERM"
+echo "check-package: all checks passed"
