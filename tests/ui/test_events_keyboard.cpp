@@ -82,7 +82,8 @@ TEST_F(KeyboardTest, TabFollowsReadingOrder) {
              << "Button10"
              << "Edit21"
              << "Edit19"
-             << "Button9";
+             << "Button9"
+             << "FindingsList";
 
     Focus("Button12");
     QStringList seen;

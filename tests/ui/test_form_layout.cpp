@@ -354,11 +354,13 @@ TEST_F(FormLayoutTest, ControlsKeepTheirPlacesWhenTheWindowGrows) {
     form_.show();
     QWidget* button = FindNamed(form_, "Button9");
     QWidget* edit = FindNamed(form_, "Edit23");
-    const QPoint buttonFromEdit = button->mapTo(edit, QPoint(0, 0));
+    const QPoint buttonFromEdit =
+        button->mapTo(&form_, QPoint(0, 0)) - edit->mapTo(&form_, QPoint(0, 0));
     const QSize editSize = edit->size();
     form_.resize(form_.width() + 300, form_.height() + 200);
     QCoreApplication::processEvents();
-    EXPECT_EQ(button->mapTo(edit, QPoint(0, 0)), buttonFromEdit);
+    EXPECT_EQ(button->mapTo(&form_, QPoint(0, 0)) - edit->mapTo(&form_, QPoint(0, 0)),
+              buttonFromEdit);
     EXPECT_EQ(edit->size(), editSize);
     const QRect page(edit->parentWidget()->mapTo(&form_, QPoint(0, 0)),
                      edit->parentWidget()->size());
