@@ -9,6 +9,7 @@
 #include "files/file_io.h"
 #include "files/ini_file.h"
 #include "files/profile_store.h"
+#include "files/text_diff.h"
 
 namespace {
 
@@ -83,4 +84,50 @@ bool PreviewInitializationFile(InitializationFilePreview& preview, std::string* 
         preview.after = store.Bytes();
         return true;
     });
+}
+
+bool InitializationFileWatch::Pending() {
+    std::error_code ec;
+    const std::filesystem::path path(TSettings::IniFileName);
+    const bool exists = std::filesystem::is_regular_file(path, ec);
+    const std::uintmax_t size = exists ? std::filesystem::file_size(path, ec) : 0;
+    const auto time = exists ? std::filesystem::last_write_time(path, ec) : decltype(time_){};
+    if (!known_ || exists != exists_ || size != size_ || time != time_) {
+        bytes_.clear();
+        if (exists && files::ReadWholeFile(TSettings::IniFileName, bytes_, nullptr) !=
+                          files::ReadStatus::Ok) {
+            bytes_.clear();
+        }
+        known_ = true;
+        exists_ = exists;
+        size_ = size;
+        time_ = time;
+    }
+    try {
+        ProfileStore store(bytes_);
+        WriteIniTo(store);
+        return !exists_ || store.Bytes() != bytes_;
+    } catch (const std::bad_alloc&) {
+        return true;
+    }
+}
+
+std::size_t ChangedValueCount(const std::string& before, const std::string& after) {
+    // Every written value is one line: a changed one shows as a removed and an added line in the
+    // difference, a new one as an added line only.
+    const std::string diff = UnifiedDiff(before, after, "before", "after");
+    std::size_t count = 0;
+    std::size_t start = 0;
+    bool inHunk = false;  // past the two header lines
+    while (start < diff.size()) {
+        std::size_t end = diff.find('\n', start);
+        if (end == std::string::npos)
+            end = diff.size();
+        const std::string_view line(diff.data() + start, end - start);
+        inHunk = inHunk || line.starts_with("@@");
+        if (inHunk && line.starts_with('+'))
+            ++count;
+        start = end + 1;
+    }
+    return count;
 }

@@ -2,6 +2,9 @@
 // инициализации" is pressed: one place for the window and the command line alike.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
 #include <string>
 
 #include "core/settings.h"
@@ -32,3 +35,23 @@ struct InitializationFilePreview {
     std::string after;
 };
 bool PreviewInitializationFile(InitializationFilePreview& preview, std::string* error = nullptr);
+
+// Whether the initialization file holds what WriteInitializationFile would write for the present
+// Settings, asked at every refresh of the window: the file's bytes are kept between calls and
+// read again only when its size or modification time changes, so a question costs one stat and
+// one write into memory. The recording size must be current (the refresh has just computed it).
+class InitializationFileWatch {
+  public:
+    // True when writing now would change the file (or create it).
+    bool Pending();
+
+  private:
+    bool known_ = false;
+    bool exists_ = false;
+    std::uintmax_t size_ = 0;
+    std::filesystem::file_time_type time_{};
+    std::string bytes_;
+};
+
+// How many values a write changed: the lines of `after` that `before` does not hold in their place.
+std::size_t ChangedValueCount(const std::string& before, const std::string& after);

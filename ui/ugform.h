@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "core/settings.h"
+#include "files/session.h"
 
 class QCheckBox;
 class QComboBox;
@@ -151,6 +152,15 @@ class TGForm : public QWidget {
     // tooltips, accessible names and label buddies (ugform_descriptions.cpp).
     class FindingsDisplay;
     QWidget* BuildFindingsList();
+
+    // Beside the button that writes exam_ddc.ini: a mark while the settings differ from what the
+    // file holds, and a line saying what the last write did.
+    QWidget* BuildIniWriteRow(QPushButton* writeButton);
+    void ShowIniPending();
+    void ShowIniWritten(std::size_t changedValues);
+    QLabel* iniPending_ = nullptr;
+    QLabel* iniStatus_ = nullptr;
+    InitializationFileWatch iniWatch_;
     void DescribeControls();
     void ShowFindings();
     FindingsDisplay* findings_ = nullptr;

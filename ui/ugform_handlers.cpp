@@ -214,10 +214,14 @@ void TGForm::Edit22KeyPress(QObject* Sender, char Key) {
 
 void TGForm::Button9Click(QObject*) {
     std::string reason;
-    if (!WriteInitializationFile(&reason)) {
+    InitializationFilePreview preview;
+    if (!PreviewInitializationFile(preview, &reason) || !WriteInitializationFile(&reason)) {
+        iniStatus_->clear();
         ShowFileFailure(
             this,
             Text("Файл инициализации не записан: ") + QString::fromLatin1(TSettings::IniFileName),
             FromLocal(reason));
+        return;
     }
+    ShowIniWritten(ChangedValueCount(preview.before, preview.after));
 }

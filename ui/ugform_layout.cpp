@@ -389,7 +389,7 @@ void TGForm::BuildWindow() {
     {
         QPushButton* b = button(9, "Записать файл инициализации", 193);
         b->setMinimumHeight(25);
-        column->addWidget(b, 0, Qt::AlignHCenter);
+        column->addWidget(BuildIniWriteRow(b));
     }
 
     // 15. The pre-flight findings; then every control is described.

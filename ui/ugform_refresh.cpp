@@ -197,6 +197,7 @@ void TGForm::Refresh() {
         samples->setEditText(QString::number(Settings.SamplesPerChannel));
     }
     ShowFindings();
+    ShowIniPending();
 }
 
 void TGForm::ShowRecordingSize(QLineEdit* edit, RecordingSizeStatus status, int32_t value) {

@@ -1,0 +1,60 @@
+// What the window says about exam_ddc.ini: a mark beside its write button while the settings
+// differ from what the file holds, and a short line after each write.
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "files/session.h"
+#include "ui/error_display.h"
+#include "ui/ugform.h"
+#include "ui/ugform_internal.h"
+
+using namespace ugform;
+
+QWidget* TGForm::BuildIniWriteRow(QPushButton* writeButton) {
+    auto* box = new QWidget;
+    auto* rows = new QVBoxLayout(box);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(2);
+
+    QFont bold = font();  // every label of the window is bold
+    bold.setBold(true);
+    auto* row = new QHBoxLayout;
+    iniPending_ = new QLabel(Text("● не записано"));
+    iniPending_->setFont(bold);
+    iniPending_->setObjectName(QStringLiteral("IniPending"));
+    iniPending_->setStyleSheet(QStringLiteral("color: #b36b00"));
+    iniPending_->setToolTip(Text("Настройки отличаются от записанных в exam_ddc.ini"));
+    iniPending_->setAccessibleName(Text("Настройки не записаны в exam_ddc.ini"));
+    // The mark keeps its room when hidden, so that the button does not move.
+    QSizePolicy keepRoom = iniPending_->sizePolicy();
+    keepRoom.setRetainSizeWhenHidden(true);
+    iniPending_->setSizePolicy(keepRoom);
+    iniPending_->hide();
+    row->addStretch(1);
+    row->addWidget(writeButton);
+    row->addWidget(iniPending_, 1, Qt::AlignLeft | Qt::AlignVCenter);
+    rows->addLayout(row);
+
+    iniStatus_ = new QLabel;
+    iniStatus_->setFont(bold);
+    iniStatus_->setObjectName(QStringLiteral("IniStatus"));
+    iniStatus_->setAlignment(Qt::AlignHCenter);
+    iniStatus_->setAccessibleName(Text("Итог записи exam_ddc.ini"));
+    rows->addWidget(iniStatus_);
+    return box;
+}
+
+void TGForm::ShowIniPending() {
+    // Before the window is first shown nothing has been loaded: nothing to compare yet.
+    iniPending_->setVisible(formShown_ && iniWatch_.Pending());
+}
+
+void TGForm::ShowIniWritten(std::size_t changedValues) {
+    iniStatus_->setText(
+        changedValues == 0
+            ? Text("exam_ddc.ini записан: все значения уже были такими")
+            : Text("exam_ddc.ini записан: изменено значений: %1").arg(changedValues));
+    ShowIniPending();
+}
