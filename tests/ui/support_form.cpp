@@ -12,8 +12,8 @@
 #include <QTest>
 
 #include <algorithm>
-#include <ostream>
 #include <locale>
+#include <ostream>
 #include <sstream>
 
 #include "core/settings.h"

@@ -149,7 +149,9 @@ TEST_F(LocaleTest, Windows1251NamesShowAsWrittenAndAreEditedInTheirCodePage) {
     // Edited, a Windows-1251 name stays in its code page; a name valid in the locale's encoding
     // stays in that.
     TypeUnicodeThenEnter(W<QLineEdit>("Edit22"), QString::fromUtf8("Ис2.prg"));
-    EXPECT_EQ(Settings.DDCProgramFile, "\xc8\xf1" "2.prg");
+    EXPECT_EQ(Settings.DDCProgramFile,
+              "\xc8\xf1"
+              "2.prg");
     Settings.DDCProgramFile = "данные.prg";
     form_->Refresh();
     TypeUnicodeThenEnter(W<QLineEdit>("Edit22"), QString::fromUtf8("данные2.prg"));
