@@ -13,11 +13,13 @@
 #include <cstring>
 #include <string_view>
 
+#include "files/file_io_shared.h"
+
 namespace files {
 namespace {
 
-WriteFault gFault;
-FileOperationCounts gCounts;
+WriteFault& gFault = detail::Fault();
+FileOperationCounts& gCounts = detail::Counts();
 
 // strerror follows LC_MESSAGES, which Qt takes from the environment; the reason stays English.
 std::string ErrorText(int error) {
@@ -27,11 +29,7 @@ std::string ErrorText(int error) {
     return "error " + std::to_string(error);
 }
 
-bool Fail(std::string* error, const char* verb, const std::string& path, const std::string& why) {
-    if (error)
-        *error = std::string("cannot ") + verb + " \"" + path + "\": " + why;
-    return false;
-}
+using detail::Fail;
 
 bool FailErrno(std::string* error, const char* verb, const std::string& path, int code) {
     return Fail(error, verb, path, ErrorText(code));
@@ -94,18 +92,7 @@ bool ResolveLinks(const std::string& path, std::string& resolved, int& code) {
 }
 
 std::string UniqueSuffix() {
-    static unsigned counter = 0;
-    unsigned long long seed = static_cast<unsigned long long>(
-                                  std::chrono::steady_clock::now().time_since_epoch().count()) ^
-                              (static_cast<unsigned long long>(::getpid()) << 32) ^
-                              (++counter * 0x9E3779B97F4A7C15ull);
-    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    std::string suffix;
-    for (int i = 0; i < 8; ++i) {
-        suffix += kLetters[seed % 36];
-        seed /= 36;
-    }
-    return suffix;
+    return detail::UniqueSuffix(static_cast<unsigned long long>(::getpid()));
 }
 
 // Writes all bytes, honouring the injected "disk full" fault.
@@ -127,14 +114,6 @@ int WriteAll(int fd, std::string_view bytes) {
 }
 
 }  // namespace
-
-void SetWriteFaultForTesting(const WriteFault& fault) {
-    gFault = fault;
-}
-
-FileOperationCounts& FileOperationCountsForTesting() {
-    return gCounts;
-}
 
 ReadStatus ReadWholeFile(const std::string& path, std::string& bytes, std::string* error) {
     bytes.clear();

@@ -16,12 +16,13 @@
 #include <cstring>
 
 #include "files/file_io.h"
+#include "files/file_io_shared.h"
 
 namespace files {
 namespace {
 
-WriteFault gFault;
-FileOperationCounts gCounts;
+WriteFault& gFault = detail::Fault();
+FileOperationCounts& gCounts = detail::Counts();
 
 // The texts of the C library's strerror for the failures a save or a read meets, so that a
 // message is the same on every system; anything else takes the system's English text.
@@ -68,11 +69,7 @@ std::string ErrorText(DWORD code) {
     return std::string(buffer, length);
 }
 
-bool Fail(std::string* error, const char* verb, const std::string& path, const std::string& why) {
-    if (error)
-        *error = std::string("cannot ") + verb + " \"" + path + "\": " + why;
-    return false;
-}
+using detail::Fail;
 
 bool FailCode(std::string* error, const char* verb, const std::string& path, DWORD code) {
     return Fail(error, verb, path, ErrorText(code));
@@ -125,18 +122,7 @@ std::string FolderPrefix(const std::string& path) {
 }
 
 std::string UniqueSuffix() {
-    static unsigned counter = 0;
-    unsigned long long seed = static_cast<unsigned long long>(
-                                  std::chrono::steady_clock::now().time_since_epoch().count()) ^
-                              (static_cast<unsigned long long>(GetCurrentProcessId()) << 32) ^
-                              (++counter * 0x9E3779B97F4A7C15ull);
-    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    std::string suffix;
-    for (int i = 0; i < 8; ++i) {
-        suffix += kLetters[seed % 36];
-        seed /= 36;
-    }
-    return suffix;
+    return detail::UniqueSuffix(static_cast<unsigned long long>(GetCurrentProcessId()));
 }
 
 // Writes all bytes, honouring the injected "disk full" fault.
@@ -212,14 +198,6 @@ DWORD MoveIntoPlace(const std::wstring& temporary, const std::wstring& target) {
 }
 
 }  // namespace
-
-void SetWriteFaultForTesting(const WriteFault& fault) {
-    gFault = fault;
-}
-
-FileOperationCounts& FileOperationCountsForTesting() {
-    return gCounts;
-}
 
 ReadStatus ReadWholeFile(const std::string& path, std::string& bytes, std::string* error) {
     bytes.clear();
