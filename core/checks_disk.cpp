@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "core/checks.h"
+#include "core/digits.h"
 #include "files/profile_store.h"
 #include "files/settings_keys.h"
 
@@ -19,22 +20,6 @@ namespace {
 // Names are bytes: the path is made from them as they are, never decoded.
 fs::path PathOf(const std::string& name) {
     return fs::path(name);
-}
-
-char LowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameIgnoringCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (LowerAscii(a[i]) != LowerAscii(b[i])) {
-            return false;
-        }
-    }
-    return true;
 }
 
 }  // namespace
@@ -66,7 +51,7 @@ std::optional<std::string> DiskView::FindIgnoringCase(const std::string& folder,
         if (entry == name) {
             return entry;
         }
-        if (!found && SameIgnoringCase(entry, name)) {
+        if (!found && SameIgnoringAsciiCase(entry, name)) {
             found = std::move(entry);
         }
     }

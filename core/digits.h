@@ -1,5 +1,8 @@
-// Digit classes for number texts, independent of the process locale.
+// Character classes for keys and number texts, independent of the process locale.
 #pragma once
+
+#include <cstddef>
+#include <string_view>
 
 constexpr bool IsDigit(char c) {
     return c >= '0' && c <= '9';
@@ -14,4 +17,20 @@ constexpr int HexDigitValue(char c) {
     if (c >= 'A' && c <= 'F')
         return c - 'A' + 10;
     return -1;
+}
+
+// Letter case is folded for ASCII only: other bytes belong to a code page we do not know.
+constexpr char LowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Keys and section names compare without regard to ASCII letter case.
+constexpr bool SameIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (LowerAscii(a[i]) != LowerAscii(b[i]))
+            return false;
+    }
+    return true;
 }

@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 
+#include "core/digits.h"
 #include "core/errors.h"
 #include "core/settings.h"
 
@@ -35,24 +36,10 @@ const SettingChoice kChoices[] = {
 };
 // clang-format on
 
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameKey(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (Lower(a[i]) != Lower(b[i]))
-            return false;
-    }
-    return true;
-}
-
 // "InputSource7" is governed by "InputSource": the channel number is 0 to 15, without a sign or
 // leading zero.
 bool IsChannelKey(std::string_view key, std::string_view stem) {
-    if (key.size() <= stem.size() || !SameKey(key.substr(0, stem.size()), stem))
+    if (key.size() <= stem.size() || !SameIgnoringAsciiCase(key.substr(0, stem.size()), stem))
         return false;
     const std::string_view number = key.substr(stem.size());
     for (int channel = 0; channel < kDdcChannels; ++channel) {
@@ -76,7 +63,7 @@ std::string HexText(uint32_t value) {
 
 const SettingChoice* FindSettingChoice(std::string_view key) {
     for (const SettingChoice& choice : kChoices) {
-        if (SameKey(key, choice.key))
+        if (SameIgnoringAsciiCase(key, choice.key))
             return &choice;
     }
     if (IsChannelKey(key, "InputSource")) {

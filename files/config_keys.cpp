@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <variant>
 
+#include "core/digits.h"
 #include "core/editing_rules.h"
 #include "core/number_text.h"
 #include "core/setting_choices.h"
@@ -13,20 +14,6 @@ namespace {
 
 // Numbers from outside the window are written with a point, whatever the user's locale.
 constexpr char kPoint = '.';
-
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameKey(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (Lower(a[i]) != Lower(b[i]))
-            return false;
-    }
-    return true;
-}
 
 // The NCO channel a field belongs to, or -1.
 int FrequencyChannelOf(const float* field) {
@@ -41,7 +28,7 @@ int FrequencyChannelOf(const float* field) {
 
 const ParamRow* FindParam(std::string_view key) {
     for (const ParamRow& row : ParamTable) {
-        if (SameKey(key, row.key))
+        if (SameIgnoringAsciiCase(key, row.key))
             return &row;
     }
     return nullptr;

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "core/digits.h"
 #include "files/file_io.h"
 #include "files/file_text.h"
 
@@ -36,21 +37,6 @@ ParsedLine ParseLine(std::string_view text) {
         return {};
     return {LineKind::Key, TrimWhiteSpace(text.substr(0, equals)),
             TrimWhiteSpace(text.substr(equals + 1))};
-}
-
-// Letter case is folded for ASCII only: other bytes belong to a code page we do not know.
-char LowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (LowerAscii(a[i]) != LowerAscii(b[i]))
-            return false;
-    }
-    return true;
 }
 
 // FNV-1a of the name in lower case.
@@ -130,14 +116,14 @@ std::string_view ProfileStore::LoadedText(std::uint32_t line) const {
 
 ProfileStore::LoadedSection& ProfileStore::FindLoaded(std::string_view section) const {
     for (LoadedSection& known : loadedSections_) {
-        if (SameName(known.name, section))
+        if (SameIgnoringAsciiCase(known.name, section))
             return known;
     }
     LoadedSection found;
     found.name = section;
     const auto count = static_cast<std::uint32_t>(lines_.size());
     for (std::uint32_t i = 0; i < count; ++i) {
-        if (lines_[i].header && SameName(ParseLine(LoadedText(i)).name, section)) {
+        if (lines_[i].header && SameIgnoringAsciiCase(ParseLine(LoadedText(i)).name, section)) {
             found.header = found.lastLine = i;
             found.end = i + 1;
             for (; found.end < count && !lines_[found.end].header; ++found.end)
@@ -151,7 +137,7 @@ ProfileStore::LoadedSection& ProfileStore::FindLoaded(std::string_view section) 
 
 std::size_t ProfileStore::FindAdded(std::string_view section) const {
     for (std::size_t i = 0; i < addedSections_.size(); ++i) {
-        if (SameName(addedSections_[i].name, section))
+        if (SameIgnoringAsciiCase(addedSections_[i].name, section))
             return i;
     }
     return std::string::npos;
@@ -170,7 +156,7 @@ std::uint32_t ProfileStore::FindLoadedKey(LoadedSection& section, std::string_vi
     const auto first = std::lower_bound(section.keys.begin(), section.keys.end(),
                                         std::pair<std::uint32_t, std::uint32_t>(hash, 0));
     for (auto it = first; it != section.keys.end() && it->first == hash; ++it) {
-        if (SameName(ParseLine(LoadedText(it->second)).name, key))
+        if (SameIgnoringAsciiCase(ParseLine(LoadedText(it->second)).name, key))
             return it->second;
     }
     return kNone;
@@ -183,7 +169,7 @@ template <typename Lines>
 auto FindAddedKey(Lines& lines, std::size_t first, std::string_view key) {
     key = TrimWhiteSpace(key);
     for (std::size_t i = first; i < lines.size(); ++i) {
-        if (SameName(ParseLine(lines[i]).name, key))
+        if (SameIgnoringAsciiCase(ParseLine(lines[i]).name, key))
             return &lines[i];
     }
     return static_cast<decltype(&lines[0])>(nullptr);
