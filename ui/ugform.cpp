@@ -48,6 +48,13 @@ TGForm::TGForm(QWidget* parent) : QWidget(parent) {
 TGForm::~TGForm() {
     // The controls go before the window does: no focus change may reach the scrolling page then.
     disconnect(qApp, &QApplication::focusChanged, this, nullptr);
+    // Nor may the filter that holds the input after a refusal: it calls back into this window,
+    // and deleting the controls sends events through it.
+    if (inputHold_ != nullptr) {
+        qApp->removeEventFilter(inputHold_);
+        delete inputHold_;
+        inputHold_ = nullptr;
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
