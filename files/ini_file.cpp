@@ -178,6 +178,13 @@ void WriteIniTo(ProfileStore& store) {
     }
 }
 
+std::vector<IniKeyName> OwnedIniKeys() {
+    std::vector<IniKeyName> keys;
+    for (const IniRow& row : kIniRows)
+        keys.push_back({row.section, row.key});
+    return keys;
+}
+
 bool ReadIni(const std::string& name, std::string* error) {
     return ReadProfile(name, error, ReadIniFrom);
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 class ProfileStore;
 
@@ -20,3 +21,10 @@ void ReadIniFrom(const ProfileStore& store);
 // none when the key is missing. Not taken into Settings by ReadIni: the recording size computes it.
 std::optional<int32_t> RecordedBuffersFrom(const ProfileStore& store);
 void WriteIniTo(ProfileStore& store);
+
+// The section and key of each owned key, in the order WriteIniTo writes them.
+struct IniKeyName {
+    const char* section;
+    const char* key;
+};
+std::vector<IniKeyName> OwnedIniKeys();

@@ -42,6 +42,11 @@ deb=$(ls "$build_dir"/tessaro-master_*.deb)
 echo "$deb"
 dpkg-deb --field "$deb"
 dpkg-deb --contents "$deb" | awk '{print $6}'
+# The run journal needs SQLite at run time; dpkg-shlibdeps must have found it.
+if grep -q '^TESSARO_BUILD_JOURNAL:BOOL=ON' "$build_dir/CMakeCache.txt"; then
+    dpkg-deb --field "$deb" Depends | grep -q 'libsqlite3-0' ||
+        fail "the package does not depend on libsqlite3-0"
+fi
 
 echo "== lintian"
 # Lintian exits non-zero on errors only (with --fail-on error); everything it says is printed.

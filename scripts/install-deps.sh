@@ -8,6 +8,7 @@ packages=(
     qt6-translations-l10n              # Qt's own dialogs in the desktop's language
     libgl-dev                          # Qt6Gui's CMake package looks for OpenGL headers
     libcli11-dev nlohmann-json3-dev    # the command line tessaro-cli (arguments, JSON)
+    libsqlite3-dev                     # the run journal (tessaro-journal.sqlite)
     libgtest-dev libgmock-dev          # tests
     libbenchmark-dev                   # benchmarks
     clang libclang-rt-14-dev           # fuzzing (libFuzzer) and sanitizer runtimes
