@@ -18,7 +18,9 @@ class ApplyCommand : public Command {
             "Write exam_ddc.ini in the working directory byte for byte as the window does when "
             "it has opened there and its button \"write the initialization file\" is pressed: "
             "the recording size is computed first, each owned key's value is replaced and its "
-            "comment kept, every other byte stays. The configuration is not saved.");
+            "comment kept, every other byte stays. The configuration is not saved. The write is "
+            "kept in the journal (see log); a journal that cannot be written is reported on "
+            "stderr and the exit status stays 0.");
         app->add_option("--config", config_,
                         "Configuration file read in place of std.cfg; it must exist")
             ->option_text("FILE");
@@ -27,15 +29,20 @@ class ApplyCommand : public Command {
     }
 
     int Run() override {
-        OpenAsWindow(config_);
+        OpenAsWindow(settings_, config_);
         std::string error;
         if (!dryRun_) {
-            if (!WriteInitializationFile(&error))
+            // The journal names the configuration the settings came from.
+            settings_.CurrentConfigName = config_.value_or(TSettings::StartupConfigName);
+            IniWriteReport report;
+            if (!WriteInitializationFile(settings_, &error, &report))
                 throw Failure(error);
+            if (!report.journalError.empty())
+                Warn("the journal was not written: " + report.journalError);
             return kDone;
         }
         InitializationFilePreview preview;
-        if (!PreviewInitializationFile(preview, &error))
+        if (!PreviewInitializationFile(settings_, preview, &error))
             throw Failure(error);
         const std::string name = TSettings::IniFileName;
         Print(
@@ -45,6 +52,7 @@ class ApplyCommand : public Command {
 
   private:
     std::optional<std::string> config_;
+    TSettings settings_;
     bool dryRun_ = false;
 };
 

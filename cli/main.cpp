@@ -52,7 +52,13 @@ int main(int argc, char** argv) {
                    "Working directory, as the window's: std.cfg, exam_ddc.ini and every relative "
                    "file name are taken from there (default: the current directory)")
         ->option_text("DIR");
-    app.footer(cli::kCommonHelp);
+    app.footer(
+        "Every write of exam_ddc.ini, by the window or by apply, is kept in the journal "
+        "tessaro-journal.sqlite in the working directory with the settings it came from: log "
+        "lists the writes, log show ID prints one (--ini, --config: its exact bytes), restore ID "
+        "puts its settings back into std.cfg. A journal that cannot be written never stops a "
+        "write: apply says why on stderr and still exits 0.\n\n" +
+        std::string(cli::kCommonHelp));
 
     std::vector<std::unique_ptr<cli::Command>> commands;
     commands.push_back(cli::MakeShowCommand(app));
@@ -60,6 +66,8 @@ int main(int argc, char** argv) {
     commands.push_back(cli::MakeApplyCommand(app));
     commands.push_back(cli::MakeDiffCommand(app));
     commands.push_back(cli::MakeCheckCommand(app));
+    commands.push_back(cli::MakeLogCommand(app));
+    commands.push_back(cli::MakeRestoreCommand(app));
 
     try {
         app.parse(argc, argv);

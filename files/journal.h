@@ -40,8 +40,9 @@ struct JournalWriter {
 
     bool operator==(const JournalWriter&) const = default;
 };
-// This process's user and host, `program`, and this build's version.
-JournalWriter CurrentWriter(std::string program);
+// This process's user, host and program (its file name, "tessaro-master" or "tessaro-cli"), and
+// this build's version.
+JournalWriter CurrentWriter();
 
 // What one write of exam_ddc.ini leaves in the journal.
 struct JournalRecord {

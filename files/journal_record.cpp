@@ -10,7 +10,10 @@
 #include "files/journal.h"
 #include "tessaro_version.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <errno.h>  // program_invocation_short_name
 #include <pwd.h>
 #include <unistd.h>
 #endif
@@ -48,6 +51,21 @@ std::string HostName() {
 #endif
 }
 
+// The running program's file name without its folder (and, on Windows, its ".exe").
+std::string ProgramName() {
+#ifdef _WIN32
+    char path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string name(path, length);
+    name = name.substr(name.find_last_of("\\/") + 1);
+    if (name.size() > 4 && name.ends_with(".exe"))
+        name.resize(name.size() - 4);
+    return name;
+#else
+    return program_invocation_short_name;
+#endif
+}
+
 // The leading unsigned number of `text` of exactly `digits` digits, and `text` past it and one
 // separator; none when the digits are not there.
 std::optional<int> TakeField(std::string_view& text, std::size_t digits) {
@@ -63,8 +81,8 @@ std::optional<int> TakeField(std::string_view& text, std::size_t digits) {
 
 }  // namespace
 
-JournalWriter CurrentWriter(std::string program) {
-    return {UserName(), HostName(), std::move(program), kTessaroVersionText};
+JournalWriter CurrentWriter() {
+    return {UserName(), HostName(), ProgramName(), kTessaroVersionText};
 }
 
 JournalRecord RecordOfWrite(std::string configName, std::string configText,

@@ -1,8 +1,7 @@
 #include "files/key_changes.h"
 
-#include "files/config_file.h"
+#include "core/setting_catalogue.h"
 #include "files/file_text.h"
-#include "files/ini_file.h"
 #include "files/profile_store.h"
 
 namespace {
@@ -38,9 +37,11 @@ std::vector<KeyChange> ChangedIniKeys(std::string_view before, std::string_view 
     const ProfileStore old{std::string(before)};
     const ProfileStore now{std::string(after)};
     std::vector<KeyChange> changes;
-    for (const IniKeyName& name : OwnedIniKeys()) {
-        std::optional<std::string> a = ValueOf(old, name.section, name.key);
-        std::optional<std::string> b = ValueOf(now, name.section, name.key);
+    for (const SettingRow* row : RowsOf(FileOf::Ini)) {
+        if (row->iniWrite == IniWrite::Never)
+            continue;  // the acquisition program's own values
+        std::optional<std::string> a = ValueOf(old, row->section, row->key);
+        std::optional<std::string> b = ValueOf(now, row->section, row->key);
         if (a && b) {
             IniValue x = SplitComment(*a);
             IniValue y = SplitComment(*b);
@@ -59,7 +60,7 @@ std::vector<KeyChange> ChangedIniKeys(std::string_view before, std::string_view 
         } else {
             continue;
         }
-        changes.push_back({name.section, name.key, std::move(a), std::move(b)});
+        changes.push_back({row->section, row->key, std::move(a), std::move(b)});
     }
     return changes;
 }
@@ -68,11 +69,11 @@ std::vector<KeyChange> ChangedConfigKeys(std::string_view before, std::string_vi
     const ProfileStore old{std::string(before)};
     const ProfileStore now{std::string(after)};
     std::vector<KeyChange> changes;
-    for (const ParamRow& row : ParamTable) {
-        std::optional<std::string> a = ValueOf(old, row.section, row.key);
-        std::optional<std::string> b = ValueOf(now, row.section, row.key);
+    for (const SettingRow* row : RowsOf(FileOf::Config)) {
+        std::optional<std::string> a = ValueOf(old, row->section, row->key);
+        std::optional<std::string> b = ValueOf(now, row->section, row->key);
         if (a != b)
-            changes.push_back({row.section, row.key, std::move(a), std::move(b)});
+            changes.push_back({row->section, row->key, std::move(a), std::move(b)});
     }
     return changes;
 }

@@ -5,28 +5,44 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "core/settings.h"
-
-enum class FileLoad { Loaded, Missing, Failed };
+#include "files/file_io.h"
 
 struct StartupFiles {
-    FileLoad config = FileLoad::Missing;
-    std::string configError;  // the reason, for Failed (and Missing)
-    FileLoad ini = FileLoad::Missing;
+    files::LoadStatus config = files::LoadStatus::Missing;
+    std::string configError;                     // the reason, for Failed (and Missing)
+    std::vector<std::string> configMissingKeys;  // keys the configuration lacked (read as 0)
+    files::LoadStatus ini = files::LoadStatus::Missing;
     std::string iniError;
 };
 
-// The start-up load into the present Settings (the defaults when the program starts): the
+// The start-up load into `settings` (the defaults when the program starts): the
 // configuration `configName`; then DirFileBufSize and InternalClockValue from exam_ddc.ini; then
 // the requested samples per channel that its DirNumBufWrite records; then the recording size, as
 // the refresh computes it. A file that is missing or cannot be read changes nothing of its own.
-StartupFiles LoadStartupFiles(const std::string& configName = TSettings::StartupConfigName);
+StartupFiles LoadStartupFiles(TSettings& settings,
+                              const std::string& configName = TSettings::StartupConfigName);
 
-// "Записать файл инициализации": the recording size recomputed as the refresh does, then
-// WriteIni(IniFileName). False with the reason when the file could not be written.
-bool WriteInitializationFile(std::string* error = nullptr);
+// What a write of exam_ddc.ini did besides writing it.
+struct IniWriteReport {
+    std::size_t changedValues = 0;  // as ChangedValueCount counts them
+    // The run journal's entry of the write; none when the journal could not keep it (the reason
+    // is in journalError) or this build keeps no journal (journalError is empty).
+    std::optional<std::int64_t> journalEntry;
+    std::string journalError;
+};
+
+// "Записать файл инициализации", in the window and on the command line alike: the recording
+// size recomputed as the refresh does, then WriteIni(IniFileName), then an entry in the run
+// journal in the working folder, even when no value changed (the entry says when these settings
+// were confirmed). False with the reason when the file could not be written; a journal that
+// could not keep the write changes nothing of that and is only reported in `report`.
+bool WriteInitializationFile(TSettings& settings, std::string* error = nullptr,
+                             IniWriteReport* report = nullptr);
 
 // exam_ddc.ini as it is and as WriteInitializationFile would leave it; nothing is written.
 struct InitializationFilePreview {
@@ -34,16 +50,17 @@ struct InitializationFilePreview {
     std::string before;
     std::string after;
 };
-bool PreviewInitializationFile(InitializationFilePreview& preview, std::string* error = nullptr);
+bool PreviewInitializationFile(TSettings& settings, InitializationFilePreview& preview,
+                               std::string* error = nullptr);
 
 // Whether the initialization file holds what WriteInitializationFile would write for the present
-// Settings, asked at every refresh of the window: the file's bytes are kept between calls and
+// record, asked at every refresh of the window: the file's bytes are kept between calls and
 // read again only when its size or modification time changes, so a question costs one stat and
 // one write into memory. The recording size must be current (the refresh has just computed it).
 class InitializationFileWatch {
   public:
     // True when writing now would change the file (or create it).
-    bool Pending();
+    bool Pending(const TSettings& settings);
 
   private:
     bool known_ = false;

@@ -12,6 +12,8 @@
 #include "files/session.h"
 
 class QCheckBox;
+class QDialog;
+class TJournalDialog;
 class QComboBox;
 class QFileDialog;
 class QLabel;
@@ -30,10 +32,17 @@ class TGForm : public QWidget {
     explicit TGForm(QWidget* parent = nullptr);
     ~TGForm() override;
 
-    // Model to window; sets Updating while it runs and always runs to its end.
+    // Model to window: only shows, changes nothing; sets Updating while it runs and always runs
+    // to its end.
     void Refresh();
+    // The working values (recording size, channel counts) worked out from the settings, then
+    // Refresh: what a handler does after changing the settings.
+    void UpdateAndRefresh();
     // Window to model; stops at the first text that does not convert (SettingsError).
     void Harvest();
+
+    // The window's own settings record: what the controls show and the handlers change.
+    TSettings Settings;
 
     bool Updating = false;
     // 0-63 matrix boxes (4c + j), 64-67 ADC-in-use indicators, 68-71 ADC channel boxes,
@@ -123,7 +132,8 @@ class TGForm : public QWidget {
     void ShowName(QLineEdit* edit, const std::string& bytes);
     std::string NameOf(const QLineEdit* edit) const;
     std::string TextOf(const QLineEdit* edit) const;
-    void SelectItem(QComboBox* combo, int64_t index);
+    void SelectValue(QComboBox* combo, int32_t value);
+    int32_t ChosenValue(const QComboBox* combo, int32_t stored) const;
     void ShowRecordingSize(QLineEdit* edit, RecordingSizeStatus status, int32_t value);
     void MarkBadInputSource(int channel, int32_t source);
 
@@ -153,14 +163,21 @@ class TGForm : public QWidget {
     class FindingsDisplay;
     QWidget* BuildFindingsList();
 
-    // Beside the button that writes exam_ddc.ini: a mark while the settings differ from what the
-    // file holds, and a line saying what the last write did.
+    // Beside the button that writes exam_ddc.ini: "Журнал…", a mark while the settings differ
+    // from what the file holds (a click shows the lines a write would change), and a line saying
+    // what the last write did (ugform_status.cpp).
     QWidget* BuildIniWriteRow(QPushButton* writeButton);
     void ShowIniPending();
-    void ShowIniWritten(std::size_t changedValues);
-    QLabel* iniPending_ = nullptr;
+    void ShowIniWritten(const IniWriteReport& report);
+    void ShowIniPreview();
+    void OpenJournal();
+    // "Вернуть эти настройки" in the journal: the entry's configuration text, as one undo step.
+    void LoadJournalSettings(const std::string& configText);
+    QPushButton* iniPending_ = nullptr;
     QLabel* iniStatus_ = nullptr;
     InitializationFileWatch iniWatch_;
+    QPointer<TJournalDialog> journal_;
+    QPointer<QDialog> iniPreview_;
     void DescribeControls();
     void ShowFindings();
     FindingsDisplay* findings_ = nullptr;

@@ -20,6 +20,7 @@
 #include "core/checks.h"
 #include "core/errors.h"
 #include "core/number_text.h"
+#include "files/disk_view.h"
 #include "ui/finding_texts.h"
 #include "ui/ugform.h"
 #include "ui/ugform_internal.h"
@@ -280,11 +281,11 @@ void TGForm::FindingsDisplay::NoteTypedFrequencies() {
         }
     };
 
-    const float common = Settings.FreqNC0;
+    const float common = form_->Settings.FreqNC0;
     remember(typed_.FreqNC0, 17, common, !seen_ || common != lastCommon_);
     lastCommon_ = common;
     for (int c = 0; c < kDdcChannels; ++c) {
-        const float stored = Settings.FrequencyNCO[c];
+        const float stored = form_->Settings.FrequencyNCO[c];
         const bool changed = !seen_ || stored != lastNco_[c];
         lastNco_[c] = stored;
         remember(typed_.FrequencyNCO[c], 1 + c, stored, changed);
@@ -303,7 +304,7 @@ void TGForm::FindingsDisplay::Show() {
         CollectNotes();
         collected_ = true;
     }
-    const std::vector<Finding> findings = RunChecks({Settings, cached_, &typed_});
+    const std::vector<Finding> findings = RunChecks({form_->Settings, cached_, &typed_});
     const QChar separator = QChar::fromLatin1(form_->DecimalSeparator());
     if (!shown_ || findings != *shown_ || separator != shownSeparator_) {
         Rebuild(findings, separator);

@@ -55,36 +55,37 @@ std::string DemoIni() {
 }
 
 // The settings of the n-th write of a session.
-void SettingsOfWrite(int n) {
-    Settings = TSettings{};
-    ReadConfig(std::string(TESSARO_DEMO_DIR) + "/std.cfg");
-    Settings.SamplesPerChannel = 1024 << (n % 5);
-    Settings.FrequencyNCO[n % kDdcChannels] += static_cast<float>(1000 * (n % 97));
-    Settings.DDCChannelMask = (n % 7 == 0) ? 0x00FF : 0xFFFF;
-    Settings.DirFileName = "run" + std::to_string(n / 50) + ".bin";
+TSettings SettingsOfWrite(int n) {
+    TSettings s;
+    ReadConfig(std::string(TESSARO_DEMO_DIR) + "/std.cfg", s);
+    s.SamplesPerChannel = 1024 << (n % 5);
+    s.FrequencyNCO[n % kDdcChannels] += static_cast<float>(1000 * (n % 97));
+    s.DDCChannelMask = (n % 7 == 0) ? 0x00FF : 0xFFFF;
+    s.DirFileName = "run" + std::to_string(n / 50) + ".bin";
+    return s;
 }
 
-// exam_ddc.ini as the n-th write leaves `before`.
-std::string WrittenIni(const std::string& before) {
+// exam_ddc.ini as a write of `settings` leaves `before`.
+std::string WrittenIni(const std::string& before, const TSettings& settings) {
     ProfileStore store(before);
-    WriteIniTo(store);
+    WriteIniTo(store, settings);
     return store.Bytes();
 }
 
 // One write of exam_ddc.ini at `ini`, recorded in the journal at `journal` when that is given,
 // as the window's button does it.
-bool Write(const std::string& ini, const std::string* journal) {
+bool Write(const std::string& ini, const TSettings& settings, const std::string* journal) {
     std::string before;
     files::ReadWholeFile(ini, before, nullptr);
-    const std::string after = WrittenIni(before);
+    const std::string after = WrittenIni(before, settings);
     if (!files::WriteFileAtomically(ini, after, nullptr))
         return false;
     if (!journal)
         return true;
-    return AppendToJournal(*journal,
-                           RecordOfWrite("std.cfg", ConfigText(), before, after,
-                                         CurrentWriter("bench_journal")),
-                           nullptr)
+    return AppendToJournal(
+               *journal,
+               RecordOfWrite("std.cfg", ConfigText(settings), before, after, CurrentWriter()),
+               nullptr)
         .has_value();
 }
 
@@ -93,8 +94,7 @@ void BM_WriteIniAlone(benchmark::State& state) {
     files::WriteFileAtomically(ini, DemoIni(), nullptr);
     int n = 0;
     for (auto _ : state) {
-        SettingsOfWrite(n++);
-        if (!Write(ini, nullptr))
+        if (!Write(ini, SettingsOfWrite(n++), nullptr))
             state.SkipWithError("write failed");
     }
 }
@@ -105,8 +105,7 @@ void BM_WriteIniWithJournal(benchmark::State& state) {
     files::WriteFileAtomically(ini, DemoIni(), nullptr);
     int n = 0;
     for (auto _ : state) {
-        SettingsOfWrite(n++);
-        if (!Write(ini, &journal))
+        if (!Write(ini, SettingsOfWrite(n++), &journal))
             state.SkipWithError("write or append failed");
     }
 }
@@ -119,10 +118,10 @@ const std::string& LongJournal() {
         auto open = Journal::Open(journal, Journal::Access::Append, &error);
         std::string ini = DemoIni();
         for (int n = 0; open && n < kLongJournal; ++n) {
-            SettingsOfWrite(n);
-            std::string after = WrittenIni(ini);
+            const TSettings settings = SettingsOfWrite(n);
+            std::string after = WrittenIni(ini, settings);
             open->Append(
-                RecordOfWrite("std.cfg", ConfigText(), ini, after, CurrentWriter("bench_journal")),
+                RecordOfWrite("std.cfg", ConfigText(settings), ini, after, CurrentWriter()),
                 &error);
             ini = std::move(after);
         }

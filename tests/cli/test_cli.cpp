@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "files/journal.h"
 #include "tessaro_version.h"
 #include "tests/files/file_test_support.h"
 
@@ -252,7 +253,7 @@ TEST_F(Cli, ShowTextListsEveryKeyAndTheRecording) {
     CopyDemo();
     const Result shown = Run({"show"});
     ASSERT_EQ(shown.status, 0) << shown.err;
-    for (const char* line : {"\nDDCChannelMask          0xffff               mask    enabled DDC",
+    for (const char* line : {"\nDDCChannelMask          0xffff               mask    Enabled DDC",
                              "\nDDCProgramFile          PRGFILES\\IsGsm.prg",
                              "\n  DirNumBufWrite        2                    buffers",
                              "\n  file size             8192                 KB\n"}) {
@@ -345,3 +346,116 @@ TEST_F(Cli, SetSaysWhatSinglePrecisionKept) {
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, "");
 }
+
+// ---- The run journal: log, log show, restore ----
+
+namespace {
+
+class CliJournal : public Cli {
+  protected:
+    void SetUp() override {
+        Cli::SetUp();
+        if (!JournalAvailable())
+            GTEST_SKIP() << "this build keeps no journal";
+    }
+};
+
+TEST_F(CliJournal, EveryApplyIsKeptAndRestoreThenApplyGivesTheSameBytes) {
+    CopyDemo();
+    const Result empty = Run({"log"});
+    EXPECT_EQ(empty.status, 0) << empty.err;
+    EXPECT_EQ(empty.out, "");
+
+    ASSERT_EQ(Run({"apply"}).status, 0);
+    const std::string first = ReadBytes("exam_ddc.ini");
+    const std::string firstConfig = ReadBytes("std.cfg");
+    ASSERT_EQ(Run({"set", "std.cfg", "SamplesPerChannel=2048", "FrequencyNCO3=1.5e6"}).status, 0);
+    const Result second = Run({"apply"});
+    ASSERT_EQ(second.status, 0);
+    EXPECT_EQ(second.err, "");
+
+    // clang-format off
+    const struct { std::vector<std::string> args; std::string out; } shows[] = {
+        {{"log", "show", "1", "--ini"},    first},
+        {{"log", "show", "1", "--config"}, firstConfig},
+        {{"log", "show", "2", "--ini"},    ReadBytes("exam_ddc.ini")},
+        {{"log", "show", "2", "--config"}, ReadBytes("std.cfg")},
+    };
+    // clang-format on
+    for (const auto& show : shows) {
+        const Result result = Run(show.args);
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(result.out, show.out) << show.args[2] << show.args[3];
+    }
+    const Result text = Run({"log", "show", "2"});
+    EXPECT_NE(text.out.find("  [Option] SamplesPerChannel: 1024 -> 2048\n"), std::string::npos)
+        << text.out;
+    EXPECT_NE(text.out.find("  [device0_tessaro0] FrequencyNCO3: 10700003.0 -> 1500000.0\n"),
+              std::string::npos);
+    EXPECT_NE(text.out.find("changed        2 values\n"), std::string::npos);
+
+    const Json list = Json::parse(Run({"log", "--json"}).out);
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0]["id"], 2);
+    EXPECT_EQ(list[0]["changes"], 2);
+    EXPECT_EQ(list[0]["configuration"], "std.cfg");
+    EXPECT_EQ(list[0]["program"], "tessaro-cli");
+    EXPECT_EQ(Json::parse(Run({"log", "--json", "-n", "1"}).out).size(), 1u);
+    EXPECT_EQ(Json::parse(Run({"log", "--json", "--filter", "frequencynco3"}).out).size(), 1u);
+    const Json shown = Json::parse(Run({"log", "show", "2", "--json"}).out);
+    EXPECT_EQ(shown["changedValues"][0]["key"], "SamplesPerChannel");
+    EXPECT_EQ(shown["changedValues"][0]["before"], "1024");
+
+    ASSERT_EQ(Run({"restore", "1"}).status, 0);
+    EXPECT_EQ(ReadBytes("std.cfg"), firstConfig);
+    ASSERT_EQ(Run({"apply"}).status, 0);
+    EXPECT_EQ(ReadBytes("exam_ddc.ini"), first);
+    ASSERT_EQ(Run({"restore", "2", "--config", "second.cfg"}).status, 0);
+    EXPECT_EQ(ReadBytes("second.cfg"), shows[3].out);
+    EXPECT_EQ(Json::parse(Run({"log", "--json"}).out).size(), 3u);
+}
+
+TEST_F(CliJournal, AJournalThatCannotBeWrittenNeverStopsTheWrite) {
+    CopyDemo();
+    fs::create_directory("tessaro-journal.sqlite");
+    const Result apply = Run({"apply"});
+    EXPECT_EQ(apply.status, 0);
+    EXPECT_EQ(apply.err,
+              "tessaro-cli: warning: the journal was not written: cannot write "
+              "\"tessaro-journal.sqlite\": Is a directory\n");
+    EXPECT_EQ(Run({"apply", "--dry-run"}).out, "");  // written all the same
+
+    // clang-format off
+    const struct { std::vector<std::string> args; const char* err; } refusals[] = {
+        {{"log"},                 "tessaro-cli: cannot read \"tessaro-journal.sqlite\": Is a directory\n"},
+        {{"restore", "1"},        "tessaro-cli: cannot read \"tessaro-journal.sqlite\": Is a directory\n"},
+    };
+    // clang-format on
+    for (const auto& refusal : refusals) {
+        const Result result = Run(refusal.args);
+        EXPECT_EQ(result.status, 2);
+        EXPECT_EQ(result.err, refusal.err);
+    }
+    fs::remove("tessaro-journal.sqlite");
+    ASSERT_EQ(Run({"apply"}).status, 0);
+    const Result missing = Run({"log", "show", "7"});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(missing.err,
+              "tessaro-cli: cannot read \"tessaro-journal.sqlite\": no entry 7 in the journal\n");
+}
+
+TEST_F(Cli, ABuildWithoutJournalWritesAndSaysSoOnlyWhenAskedForTheJournal) {
+    if (JournalAvailable())
+        GTEST_SKIP() << "this build keeps a journal";
+    CopyDemo();
+    const Result apply = Run({"apply"});
+    EXPECT_EQ(apply.status, 0);
+    EXPECT_EQ(apply.err, "");
+    const Result log = Run({"log"});
+    EXPECT_EQ(log.status, 2);
+    EXPECT_EQ(log.err,
+              "tessaro-cli: cannot read \"tessaro-journal.sqlite\": the journal is not "
+              "available in this build\n");
+}
+
+}  // namespace

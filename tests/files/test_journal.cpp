@@ -167,7 +167,7 @@ TEST_F(JournalTest, AnEntryGivesBackExactlyWhatWasAppended) {
     std::vector<JournalRecord> records;
     for (int samples : {2048, 4096, 2048})
         records.push_back(Record(samples, "run" + std::to_string(samples) + ".cfg"));
-    records.push_back(RecordOfWrite("std.cfg", "", "", "", CurrentWriter("tessaro-master")));
+    records.push_back(RecordOfWrite("std.cfg", "", "", "", CurrentWriter()));
     for (std::size_t i = 0; i < records.size(); ++i)
         ASSERT_EQ(journal->Append(records[i], &error), std::int64_t(i + 1)) << error;
 
