@@ -1,5 +1,7 @@
 // tessaro-cli log and restore: the run journal, where every write of exam_ddc.ini is kept with the
 // settings it came from.
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -120,13 +122,22 @@ class LogCommand : public Command {
             Print(JsonText(list));
             return kDone;
         }
-        std::string out;
+        // Columns as wide as their widest cell, two blanks apart.
+        std::vector<std::array<std::string, 6>> rows;
+        std::array<std::size_t, 6> widths{};
         for (const JournalSummary& entry : entries) {
-            out += Padded(std::to_string(entry.id), 6) + Padded(LocalTimeText(entry), 28) +
-                   Padded(entry.configName, 16) + " " +
-                   Padded(std::to_string(entry.changeCount) + " changed", 11) +
-                   Padded(entry.writer.user + "@" + entry.writer.host, 20) + " " +
-                   entry.writer.program + " " + entry.writer.version + "\n";
+            rows.push_back({std::to_string(entry.id), LocalTimeText(entry), entry.configName,
+                            std::to_string(entry.changeCount) + " changed",
+                            entry.writer.user + "@" + entry.writer.host,
+                            entry.writer.program + " " + entry.writer.version});
+            for (std::size_t i = 0; i < widths.size(); ++i)
+                widths[i] = std::max(widths[i], rows.back()[i].size());
+        }
+        std::string out;
+        for (const auto& row : rows) {
+            for (std::size_t i = 0; i + 1 < row.size(); ++i)
+                out += Padded(row[i], widths[i] + 2);
+            out += row.back() + "\n";
         }
         Print(out);
         return kDone;

@@ -152,15 +152,19 @@ void TJournalDialog::Reload() {
     const QTreeWidgetItem* current = list_->currentItem();
     const std::int64_t chosenId = current ? current->data(0, Qt::UserRole).toLongLong() : 0;
     list_->clear();
-    state_->clear();
+    // The line above the list says only what is worth saying: it takes no room otherwise.
+    const auto say = [this](const QString& text) {
+        state_->setText(text);
+        state_->setVisible(!text.isEmpty());
+    };
+    say(QString());
     if (!JournalAvailable()) {
-        state_->setText(Text("Журнал недоступен в этой сборке программы."));
+        say(Text("Журнал недоступен в этой сборке программы."));
         ShowChosen();
         return;
     }
     if (!QFileInfo::exists(QString::fromLatin1(kJournalFileName))) {
-        state_->setText(
-            Text("Записей пока нет: журнал ведётся с первой записи exam_ddc.ini в этой папке."));
+        say(Text("Записей пока нет: журнал ведётся с первой записи exam_ddc.ini в этой папке."));
         ShowChosen();
         return;
     }
@@ -169,12 +173,12 @@ void TJournalDialog::Reload() {
     const std::unique_ptr<Journal> journal =
         Journal::Open(kJournalFileName, Journal::Access::Read, &error);
     if (!journal || !ListEntries(*journal, filter_->text(), entries, &error)) {
-        state_->setText(Text("Журнал не прочитан: ") + ugform::FromLocal(error));
+        say(Text("Журнал не прочитан: ") + ugform::FromLocal(error));
         ShowChosen();
         return;
     }
     if (entries.empty() && !filter_->text().isEmpty())
-        state_->setText(Text("Нет записей, подходящих под отбор."));
+        say(Text("Нет записей, подходящих под отбор."));
 
     QList<QTreeWidgetItem*> items;
     items.reserve(static_cast<qsizetype>(entries.size()));
