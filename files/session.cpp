@@ -10,7 +10,6 @@
 #include "files/ini_file.h"
 #include "files/journal.h"
 #include "files/profile_store.h"
-#include "files/text_diff.h"
 
 namespace {
 
@@ -60,19 +59,17 @@ bool WriteInitializationFile(TSettings& settings, std::string* error, IniWriteRe
     IniBytes bytes;
     if (!WriteIni(TSettings::IniFileName, settings, error, &bytes))
         return false;
+    // The file is written: nothing from here on may report the write as failed.
     IniWriteReport done;
-    done.changedValues = ChangedValueCount(bytes.before, bytes.after);
-    if (JournalAvailable()) {
-        try {
-            done.journalEntry = AppendToJournal(
-                kJournalFileName,
-                RecordOfWrite(settings.CurrentConfigName, ConfigText(settings), bytes.before,
-                              std::move(bytes.after), CurrentWriter()),
-                &done.journalError);
-        } catch (const std::bad_alloc&) {
-            done.journalError =
-                std::string("cannot write \"") + kJournalFileName + "\": out of memory";
-        }
+    try {
+        const JournalRecord record =
+            RecordOfWrite(settings.CurrentConfigName, ConfigText(settings), bytes.before,
+                          std::move(bytes.after), CurrentWriter());
+        done.changedValues = record.changes.size();
+        if (JournalAvailable())
+            done.journalEntry = AppendToJournal(kJournalFileName, record, &done.journalError);
+    } catch (const std::bad_alloc&) {
+        done.journalError = std::string("cannot write \"") + kJournalFileName + "\": out of memory";
     }
     if (report)
         *report = std::move(done);
@@ -119,24 +116,4 @@ bool InitializationFileWatch::Pending(const TSettings& settings) {
     } catch (const std::bad_alloc&) {
         return true;
     }
-}
-
-std::size_t ChangedValueCount(const std::string& before, const std::string& after) {
-    // Every written value is one line: a changed one shows as a removed and an added line in the
-    // difference, a new one as an added line only.
-    const std::string diff = UnifiedDiff(before, after, "before", "after");
-    std::size_t count = 0;
-    std::size_t start = 0;
-    bool inHunk = false;  // past the two header lines
-    while (start < diff.size()) {
-        std::size_t end = diff.find('\n', start);
-        if (end == std::string::npos)
-            end = diff.size();
-        const std::string_view line(diff.data() + start, end - start);
-        inHunk = inHunk || line.starts_with("@@");
-        if (inHunk && line.starts_with('+'))
-            ++count;
-        start = end + 1;
-    }
-    return count;
 }

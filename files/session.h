@@ -29,7 +29,9 @@ StartupFiles LoadStartupFiles(TSettings& settings,
 
 // What a write of exam_ddc.ini did besides writing it.
 struct IniWriteReport {
-    std::size_t changedValues = 0;  // as ChangedValueCount counts them
+    // The owned keys whose values the write changed (ChangedIniKeys): a key added counts, white
+    // space set to the file's own format does not, nor does a section header.
+    std::size_t changedValues = 0;
     // The run journal's entry of the write; none when the journal could not keep it (the reason
     // is in journalError) or this build keeps no journal (journalError is empty).
     std::optional<std::int64_t> journalEntry;
@@ -69,6 +71,3 @@ class InitializationFileWatch {
     std::filesystem::file_time_type time_{};
     std::string bytes_;
 };
-
-// How many values a write changed: the lines of `after` that `before` does not hold in their place.
-std::size_t ChangedValueCount(const std::string& before, const std::string& after);

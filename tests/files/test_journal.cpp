@@ -16,7 +16,9 @@
 #include <vector>
 
 #include "file_test_support.h"
+#include "files/config_file.h"
 #include "files/line_delta.h"
+#include "files/session.h"
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
@@ -424,6 +426,45 @@ TEST_F(JournalTest, AReadOnlyFolderIsReported) {
     });
     EXPECT_EQ(outcome, "cannot write \"shared/tessaro-journal.sqlite\": Permission denied");
     EXPECT_TRUE(fs::is_empty("shared"));
+}
+
+TEST_F(JournalTest, EveryWriteOfTheInitializationFileIsKeptAndAFailureOnlyReported) {
+    TSettings settings;
+    settings.CurrentConfigName = "lab.cfg";
+    IniWriteReport first;
+    ASSERT_TRUE(WriteInitializationFile(settings, nullptr, &first));
+    settings.SamplesPerChannel = 2048;
+    IniWriteReport second;
+    ASSERT_TRUE(WriteInitializationFile(settings, nullptr, &second));
+    EXPECT_EQ(first.journalEntry, 1);
+    EXPECT_EQ(second.journalEntry, 2);
+    EXPECT_EQ(second.changedValues, 1u);
+
+    std::string error;
+    auto journal = Journal::Open(kJournal, Journal::Access::Read, &error);
+    ASSERT_TRUE(journal) << error;
+    const auto entry = journal->Get(2, &error);
+    ASSERT_TRUE(entry) << error;
+    EXPECT_EQ(entry->iniBytes, ReadBytes(TSettings::IniFileName));
+    EXPECT_EQ(entry->configText, ConfigText(settings));
+    EXPECT_EQ(entry->summary.configName, "lab.cfg");
+    const std::vector<KeyChange> changed = {{"Option", "SamplesPerChannel", O("1024"), O("2048")}};
+    EXPECT_EQ(entry->changes, changed);
+    EXPECT_EQ(journal->Get(1, &error)->changes.size(), first.changedValues);
+    journal.reset();
+
+    // A damaged journal: the file is written all the same, and the journal left as it was.
+    fs::remove(kJournal + "-wal");
+    fs::remove(kJournal + "-shm");
+    WriteBytes(kJournal, std::string(4096, 'x'));
+    settings.SamplesPerChannel = 4096;
+    IniWriteReport third;
+    ASSERT_TRUE(WriteInitializationFile(settings, nullptr, &third));
+    EXPECT_NE(ReadBytes(TSettings::IniFileName).find("SamplesPerChannel= 4096"), std::string::npos);
+    EXPECT_EQ(third.journalEntry, std::nullopt);
+    EXPECT_EQ(third.journalError,
+              "cannot write \"tessaro-journal.sqlite\": file is not a database");
+    EXPECT_EQ(ReadBytes(kJournal), std::string(4096, 'x'));
 }
 
 TEST_F(JournalTest, ADamagedTextIsReportedAndStopsNoNewEntry) {
