@@ -18,9 +18,9 @@
 #include <vector>
 
 #include "core/checks.h"
-#include "core/setting_catalogue.h"
 #include "core/errors.h"
 #include "core/number_text.h"
+#include "core/setting_catalogue.h"
 #include "files/disk_view.h"
 #include "ui/finding_texts.h"
 #include "ui/ugform.h"
