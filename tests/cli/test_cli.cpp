@@ -457,12 +457,25 @@ TEST_F(Cli, SetRefusesANameItCannotRead) {
 #else
     fs::create_symlink("loop.cfg", "loop.cfg");
     names.push_back("loop.cfg");
-    // Root reads it all the same.
-    if (!file_tests::RunningAsRoot()) {
-        WriteBytes("secret.cfg", lab);
-        fs::permissions("secret.cfg", fs::perms::owner_write);
-        names.push_back("secret.cfg");
-    }
+    // A file that may not be read, a folder that may not be searched: as an ordinary user, since
+    // root reads them all the same.
+    WriteBytes("secret.cfg", lab);
+    fs::permissions("secret.cfg", fs::perms::owner_write);
+    fs::create_directory("closed");
+    fs::permissions("closed", fs::perms::none);
+    for (const char* name : {".", "secret.cfg", "closed"})
+        file_tests::GiveToOrdinaryUser(name);
+    const std::string refused = file_tests::AsOrdinaryUser([&] {
+        std::string results;
+        for (const char* name : {"secret.cfg", "closed/new.cfg"}) {
+            const Result result = Run({"set", name, "Dither=1"});
+            results += std::to_string(result.status) + " " + result.out + result.err;
+        }
+        return results;
+    });
+    EXPECT_EQ(refused,
+              "2 tessaro-cli: cannot read \"secret.cfg\": Permission denied\n"
+              "2 tessaro-cli: cannot read \"closed/new.cfg\": Permission denied\n");
 #endif
     for (const std::string& name : names) {
         SCOPED_TRACE(name);
@@ -475,10 +488,8 @@ TEST_F(Cli, SetRefusesANameItCannotRead) {
     CloseHandle(locked);
     EXPECT_EQ(ReadBytes("locked.cfg"), lab);
 #else
-    if (!file_tests::RunningAsRoot()) {
-        fs::permissions("secret.cfg", fs::perms::owner_read | fs::perms::owner_write);
-        EXPECT_EQ(ReadBytes("secret.cfg"), lab);
-    }
+    fs::permissions("secret.cfg", fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(ReadBytes("secret.cfg"), lab);
 #endif
     EXPECT_EQ(ReadBytes("lab.cfg"), lab);
     EXPECT_TRUE(fs::is_directory("folder.cfg"));
