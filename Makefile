@@ -5,6 +5,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 DEMO_DIR := build/demo
 
 .PHONY: run test deps build test-default test-asan test-fuzz test-package test-windows package \
+	package-windows \
 	format clean
 
 run: build
@@ -47,7 +48,14 @@ package: build
 test-package: build
 	scripts/check-package.sh build/default
 
-# The core, the files and the command line cross-built for Windows, their tests run under wine.
+# tessaro-cli for Windows users, build/windows-cross/tessaro-cli-<version>-win64.zip: the stripped
+# program with its version and manifest, the README and the licence notices.
+package-windows: deps
+	cmake --preset windows-cross
+	cmake --build --preset windows-cross -j $(JOBS) --target package-windows
+
+# The core, the files and the command line cross-built for Windows, their tests run under wine;
+# the build packs the zip above, and a test unpacks it and runs its program.
 test-windows: deps
 	cmake --preset windows-cross
 	cmake --build --preset windows-cross -j $(JOBS)

@@ -5,6 +5,7 @@
 
 #include "core/digits.h"
 #include "core/setting_catalogue.h"
+#include "files/native_path.h"
 #include "files/profile_store.h"
 
 #if defined(_WIN32)
@@ -15,29 +16,20 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
-// Names are bytes: the path is made from them as they are, never decoded.
-fs::path PathOf(const std::string& name) {
-    return fs::path(name);
-}
-
-}  // namespace
+using files::NativePath;
 
 bool DiskView::IsFile(const std::string& path) const {
-    std::error_code error;
-    return fs::is_regular_file(PathOf(path), error);
+    return files::IsRegularFile(path);
 }
 
 bool DiskView::IsFolder(const std::string& path) const {
-    std::error_code error;
-    return fs::is_directory(PathOf(path), error);
+    return files::IsDirectory(path);
 }
 
 std::optional<std::string> DiskView::FindIgnoringCase(const std::string& folder,
                                                       const std::string& name) const {
     std::error_code error;
-    fs::directory_iterator it(PathOf(folder), error);
+    fs::directory_iterator it(NativePath(folder), error);
     if (error) {
         return std::nullopt;
     }
@@ -47,7 +39,7 @@ std::optional<std::string> DiskView::FindIgnoringCase(const std::string& folder,
         if (error) {
             break;
         }
-        std::string entry = it->path().filename().string();
+        std::string entry = files::NarrowName(it->path().filename());
         if (entry == name) {
             return entry;
         }
@@ -61,7 +53,7 @@ std::optional<std::string> DiskView::FindIgnoringCase(const std::string& folder,
 bool DiskView::IsWritableFolder(const std::string& path) const {
     // The system's own answer for this process: permissions, read-only mounts, ownership.
 #if defined(_WIN32)
-    return IsFolder(path) && _access(path.c_str(), 2) == 0;
+    return IsFolder(path) && _waccess(NativePath(path).c_str(), 2) == 0;
 #else
     return IsFolder(path) && access(path.c_str(), W_OK | X_OK) == 0;
 #endif
@@ -69,7 +61,7 @@ bool DiskView::IsWritableFolder(const std::string& path) const {
 
 std::optional<std::uint64_t> DiskView::FreeBytes(const std::string& folder) const {
     std::error_code error;
-    const fs::space_info space = fs::space(PathOf(folder), error);
+    const fs::space_info space = fs::space(NativePath(folder), error);
     if (error || space.available == static_cast<std::uintmax_t>(-1)) {
         return std::nullopt;
     }
