@@ -48,6 +48,8 @@ const ChoiceCase kChoices[] = {
     // The whole text, blanks and case aside.
     {"2-master",              &kMaster,   2},
     {" 1 - single",           &kMaster,   1},
+    {"\t2 - master\t",        &kMaster,   2},
+    {"\t2\t",                 &kMaster,   2},
     {"slave",                 &kMaster,  -1},
     {"2-sdx",                 &kStart,    1},
     {"внешний",               &kClock,    1},
