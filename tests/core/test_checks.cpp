@@ -211,6 +211,8 @@ const RuleCase kRuleCases[] = {
         {{"enum-value", E, {"StartSource"}}}},
     {"EnumTypedWorkMode",    [](TSettings& s, FakeDisk&) { s.WorkMode = -1; },
         {{"enum-value", E, {"WorkMode"}}}},
+    {"EnumWorkMode2",        [](TSettings& s, FakeDisk&) { s.WorkMode = 2; s.DirFileName = "nowhere/x.bin"; },
+        {{"enum-value", E, {"WorkMode"}}}},
     {"EnumTypedClock",       [](TSettings& s, FakeDisk&) { s.ClockSource = -1; },
         {{"enum-value", E, {"ClockSource"}}}},
     {"EnumGainBit4",         [](TSettings& s, FakeDisk&) { s.AdcGainMask = 0x1F; },

@@ -111,6 +111,10 @@ TEST_P(RecordingSizeTest, BuffersGiveBackARequestOfAsManyBuffers) {
         EXPECT_EQ(*samples, c.realSamples);
         EXPECT_EQ(ComputeRecordingSize(Settings, *samples).buffers, c.buffers);
     }
+    if (c.status == Status::Ok && c.realSamples > INT32_MAX / 2) {
+        // Twice the buffers of a count past 2^30 hold more samples than 32 bits count.
+        EXPECT_FALSE(SamplesInBuffers(Settings, 2 * c.buffers));
+    }
     EXPECT_FALSE(SamplesInBuffers(Settings, 0));
     EXPECT_FALSE(SamplesInBuffers(Settings, INT32_MAX));
 }
