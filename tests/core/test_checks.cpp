@@ -90,6 +90,14 @@ void PrintTo(const RuleCase& c, std::ostream* os) {
     *os << c.name;
 }
 
+std::vector<std::string> Texts(const std::vector<FindingValue>& values) {
+    std::vector<std::string> texts;
+    for (const FindingValue& v : values) {
+        texts.push_back(v.text);
+    }
+    return texts;
+}
+
 constexpr Severity W = Severity::Warning;
 constexpr Severity E = Severity::Error;
 
@@ -250,11 +258,7 @@ TEST_P(RuleTable, GivesExactlyTheExpectedFindings) {
             EXPECT_EQ(findings[i].message, c.expected[i].message);
         }
         if (!c.expected[i].values.empty()) {
-            std::vector<std::string> values;
-            for (const FindingValue& v : findings[i].values) {
-                values.push_back(v.text);
-            }
-            EXPECT_EQ(values, c.expected[i].values) << findings[i].message;
+            EXPECT_EQ(Texts(findings[i].values), c.expected[i].values) << findings[i].message;
         }
     }
 }
@@ -309,17 +313,21 @@ struct PrecisionCase {
     double typed;
     bool finding;
     const char* message;
+    std::vector<std::string> values = {};
 };
 
 // Above 2^24 a float holds only even numbers of hertz, above 2^25 multiples of four.
 // clang-format off
 const PrecisionCase kPrecisionCases[] = {
-    {"FrequencyNCO5", 16777217.0, true,  "FrequencyNCO5: 16777217 Hz is kept as 16777216 Hz (single precision)"},
+    {"FrequencyNCO5", 16777217.0, true,  "FrequencyNCO5: 16777217 Hz is kept as 16777216 Hz (single precision)",
+        {"5", "16777217", "16777216"}},
     {"FrequencyNCO5", 16777216.0, false, nullptr},
     {"FrequencyNCO0", 16777218.0, false, nullptr},
-    {"FreqNC0",       33554435.0, true,  "FreqNC0: 33554435 Hz is kept as 33554436 Hz (single precision)"},
+    {"FreqNC0",       33554435.0, true,  "FreqNC0: 33554435 Hz is kept as 33554436 Hz (single precision)",
+        {"33554435", "33554436"}},
     {"FrequencyNCO1", 10700000.3, false, nullptr},  // a fraction below the hertz shown
-    {"FrequencyNCO1", 10700000.5, true,  "FrequencyNCO1: 10700000.5 Hz is kept as 10700000 Hz (single precision)"},
+    {"FrequencyNCO1", 10700000.5, true,  "FrequencyNCO1: 10700000.5 Hz is kept as 10700000 Hz (single precision)",
+        {"1", "10700000.5", "10700000"}},
 };
 // clang-format on
 
@@ -331,6 +339,7 @@ TEST(Checks, NcoPrecisionComparesWholeHertz) {
         if (f) {
             EXPECT_EQ(f->message, c.message);
             EXPECT_EQ(f->keys, std::vector<std::string>{c.key});
+            EXPECT_EQ(Texts(f->values), c.values);
         }
     }
 }
