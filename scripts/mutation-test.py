@@ -222,7 +222,8 @@ def main():
     args = parser.parse_args()
 
     mutants, errors = read_mutants(args.list)
-    source, build = args.work / "src", args.work / "build"
+    work = args.work.resolve()
+    source, build = work / "src", work / "build"
     source.mkdir(parents=True, exist_ok=True)
     sync_tree(source, args.rev)
     for m in mutants:
