@@ -54,7 +54,7 @@ test-windows: deps
 	ctest --preset windows-cross -j $(JOBS)
 
 # Not part of `make test`: how many deliberate faults of core/ and files/ the fast tests catch
-# (scripts/mutants.txt), about a quarter of an hour on two cores. Run it before merging a change
+# (scripts/mutants.txt), ten to fifteen minutes on two cores. Run it before merging a change
 # to core/ or files/; MUTATION_ARGS passes options, e.g. MUTATION_ARGS="--only checks-hex-case".
 test-mutation: deps
 	nice -n 15 python3 scripts/mutation-test.py $(MUTATION_ARGS)

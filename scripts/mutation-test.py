@@ -10,7 +10,7 @@ reason) are listed but left out of the score. The working tree is never modified
 
     scripts/mutation-test.py                  # every mutant, the tree as it is on disk
     scripts/mutation-test.py --rev main       # the tree of a commit instead
-    scripts/mutation-test.py --only core-checks-01,files-ini-03
+    scripts/mutation-test.py --only checks-hex-case,ini-real2
     scripts/mutation-test.py --limit 8        # the first eight, to try a change of the list
     scripts/mutation-test.py --check          # only verify every mutant still applies
 
@@ -25,7 +25,7 @@ import signal
 import subprocess
 import sys
 import time
-from dataclasses import dataclass, field
+from dataclasses import dataclass
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
@@ -133,7 +133,7 @@ def run(cmd, cwd, timeout=None, env=None):
         return None, (e.stdout or b"").decode(errors="replace")
 
 
-def configure(source, build, jobs):
+def configure(source, build):
     cmd = ["cmake", "-S", str(source), "-B", str(build), "-G", "Ninja",
            "-DCMAKE_BUILD_TYPE=MutationRun",
            # Unoptimised and without debug information: the fastest rebuild, and the tests still
@@ -250,7 +250,7 @@ def main():
     chosen.sort(key=lambda m: (m.path, m.line))
 
     started = time.monotonic()
-    configure(source, build, args.jobs)
+    configure(source, build)
     rc, out = build_tests(build, args.jobs)
     if rc != 0:
         print(f"the unmutated tree does not build:\n{out}", file=sys.stderr)
