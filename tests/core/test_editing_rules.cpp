@@ -171,8 +171,6 @@ TEST_F(EditingRules, ValuesTheFilesCannotGiveBackAreRefused) {
     const std::pair<std::function<void()>, std::string> cases[] = {
         {[this] { SetClockValue(Settings, "1e300", '.'); },
          "'1e300' is too large for the settings files"},
-        {[this] { SetClockValue(Settings, "2e253", '.'); },
-         "'2e253' is too large for the settings files"},
         {[this] { SetClockValue(Settings, "-1e253", '.'); },
          "'-1e253' is too large for the settings files"},
         {[this] { SetClockValue(Settings, " 1,5e254 ", ','); },
