@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 
@@ -58,6 +59,8 @@ TEST(ParseReal, AcceptsWellFormedTexts) {
         SCOPED_TRACE(c.text);
         EXPECT_DOUBLE_EQ(ParseReal(c.text, c.separator), c.value);
         EXPECT_FLOAT_EQ(ParseSingle(c.text, c.separator), static_cast<float>(c.value));
+        // The value is written back: "-0" must not come back as "-0.0".
+        EXPECT_EQ(std::signbit(ParseReal(c.text, c.separator)), std::signbit(c.value));
     }
 }
 

@@ -7,6 +7,8 @@
 #include <fstream>
 #include <string>
 
+#include "file_test_support.h"
+
 namespace {
 
 // The real disk: a scratch folder with an initialization file, found regardless of case.
@@ -23,8 +25,25 @@ TEST(DiskView, ScratchFolder) {
     EXPECT_EQ(FindProgramFile("PRGFILES\\isgsm.PRG", disk), "PrgFiles/IsGsm.prg");
     EXPECT_EQ(FindProgramFile("PrgFiles\\IsGsm.prg", disk), "PrgFiles/IsGsm.prg");
     EXPECT_FALSE(FindProgramFile("PRGFILES\\none.prg", disk));
+    // Of two spellings that differ only in case, the exact one wins.
+    std::ofstream(dir / "PrgFiles" / "ISGSM.PRG") << "y";
+    EXPECT_EQ(disk.FindIgnoringCase("PrgFiles", "ISGSM.PRG"), "ISGSM.PRG");
+    EXPECT_EQ(disk.FindIgnoringCase("PrgFiles", "IsGsm.prg"), "IsGsm.prg");
     EXPECT_TRUE(disk.IsWritableFolder("."));
     EXPECT_FALSE(disk.IsWritableFolder("missing"));
+#ifndef _WIN32
+    // A folder no one may write to, seen by an ordinary user (root would write anywhere).
+    fs::create_directory(dir / "locked");
+    fs::permissions(dir / "locked", fs::perms::owner_read | fs::perms::owner_exec |
+                                        fs::perms::group_read | fs::perms::group_exec |
+                                        fs::perms::others_read | fs::perms::others_exec);
+    const std::string locked = (dir / "locked").string();
+    EXPECT_EQ(
+        file_tests::AsOrdinaryUser([&] {
+            return std::string(DiskView().IsWritableFolder(locked) ? "writable" : "read-only");
+        }),
+        "read-only");
+#endif
     EXPECT_TRUE(disk.FreeBytes(".").has_value());
     EXPECT_EQ(disk.IniFile("exam_ddc.ini"), (IniFileState{true, true, false}));
     EXPECT_FALSE(disk.IniFile("none.ini").found);
