@@ -110,7 +110,12 @@ void TGForm::WatchFiles() {
 }
 
 void TGForm::FilesChanged() {
-    if (watcher_ == nullptr || Updating || handlerDepth_ > 0) {
+    if (watcher_ == nullptr) {
+        return;
+    }
+    // Not in the middle of a handler (a dialog it opened runs the event loop): later.
+    if (Updating || handlerDepth_ > 0) {
+        filesChangedTimer_->start();
         return;
     }
     WatchFiles();
