@@ -30,8 +30,9 @@ bool TGForm::MayWriteIni() {
             list,
         QMessageBox::Yes | QMessageBox::Cancel, this);
     box.setObjectName(QStringLiteral("WriteWithErrorsQuestion"));
-    box.setInformativeText(Text("С ними программа сбора, скорее всего, не запустится или "
-                                "запишет не то. Всё равно записать ") +
+    box.setInformativeText(Text(stoppers.size() == 1 ? "С ней" : "С ними") +
+                           Text(" программа сбора, скорее всего, не запустится или запишет не "
+                                "то. Всё равно записать ") +
                            QString::fromLatin1(TSettings::IniFileName) + u'?');
     box.button(QMessageBox::Yes)->setText(Text("Записать"));
     box.button(QMessageBox::Cancel)->setText(Text("Отмена"));
