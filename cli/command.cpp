@@ -54,6 +54,10 @@ StartupFiles OpenAsWindow(TSettings& settings, const std::optional<std::string>&
     return files;
 }
 
+ConfigRead ConfigReadOf(const StartupFiles& files, const std::optional<std::string>& config) {
+    return {config.value_or(TSettings::StartupConfigName), files.configMissingKeys};
+}
+
 void LoadConfiguration(TSettings& settings, const std::string& config, bool mayBeMissing) {
     settings = TSettings{};
     if (!Exists(config)) {

@@ -231,13 +231,17 @@ const RuleCase kRuleCases[] = {
     {"EnumOneDdcChannel",    [](TSettings& s, FakeDisk&) { s.DDCChannelMask = 0x8000; }, {}},
 
     // ini-file.
-    {"IniMissing",           [](TSettings&, FakeDisk& d) { d.ini = {false, false, false}; },
+    {"IniMissing",           [](TSettings&, FakeDisk& d) { d.ini = {false, false, false, {}}; },
         {{"ini-file", W, {"DirFileBufSize", "InternalClockValue"}}}},
     {"IniWithoutClock",      [](TSettings&, FakeDisk& d) { d.ini.hasInternalClockValue = false; },
         {{"ini-file", W, {"InternalClockValue"}}}},
-    {"IniWithoutEither",     [](TSettings&, FakeDisk& d) { d.ini = {true, false, false}; },
+    {"IniWithoutEither",     [](TSettings&, FakeDisk& d) { d.ini = {true, false, false, {}}; },
         {{"ini-file", W, {"DirFileBufSize", "InternalClockValue"},
           "exam_ddc.ini lacks DirFileBufSize, InternalClockValue", {"exam_ddc.ini", "DirFileBufSize, InternalClockValue"}}}},
+    {"IniDuplicates",        [](TSettings&, FakeDisk& d) { d.ini.duplicates = {"[Option]", "Option/Dither"}; },
+        {{"ini-duplicates", W, {}}}},
+    {"IniMissingNoCopies",   [](TSettings&, FakeDisk& d) { d.ini.found = false; d.ini.duplicates = {"[Option]"}; },
+        {{"ini-file", W, {"DirFileBufSize", "InternalClockValue"}}}},
 };
 // clang-format on
 
@@ -265,6 +269,30 @@ TEST_P(RuleTable, GivesExactlyTheExpectedFindings) {
 
 INSTANTIATE_TEST_SUITE_P(Checks, RuleTable, ::testing::ValuesIn(kRuleCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The keys the configuration lacked are named until another is read; only errors stop a write.
+TEST(Checks, MissingConfigKeysAndWhatStopsAWrite) {
+    TSettings s = Sound();
+    FakeDisk disk;
+    const ConfigRead full{"std.cfg", {}};
+    EXPECT_TRUE(RunChecks({s, disk, nullptr, &full}).empty());
+    const ConfigRead partial{"old.cfg", {"Dither", "MasterMode"}};
+    std::vector<Finding> f = RunChecks({s, disk, nullptr, &partial});
+    ASSERT_EQ(f.size(), 1u);
+    EXPECT_EQ(f[0].id, "config-missing-keys");
+    EXPECT_EQ(f[0].severity, Severity::Warning);
+    EXPECT_EQ(f[0].keys, (std::vector<std::string>{"Dither", "MasterMode"}));
+    EXPECT_EQ(f[0].message, "old.cfg lacks Dither, MasterMode; read as 0");
+    EXPECT_TRUE(WriteStoppers(f).empty());
+
+    s.MasterMode = 7;
+    s.InputSource[2] = 9;
+    f = RunChecks({s, disk, nullptr, &partial});
+    const std::vector<Finding> stoppers = WriteStoppers(f);
+    ASSERT_EQ(stoppers.size(), 2u);
+    EXPECT_EQ(stoppers[0].id, "input-source");
+    EXPECT_EQ(stoppers[1].id, "enum-value");
+}
 
 TEST(Checks, SoundSettingsGiveNoFinding) {
     const TSettings s = Sound();

@@ -224,8 +224,8 @@ TEST_F(EditingRules, RefusedNumbersChangeNothing) {
                   "'12abc' is not a valid floating point value");
     ExpectRefused([this] { SetChannelFrequency(Settings, 4, "1e39", '.'); }, overflow);
     ExpectRefused([this] { ApplyFrequencyToAll(Settings, "-4e38", '.'); }, overflow);
-    ExpectRefused([this] { ApplyFrequencyToSelected(Settings, "1.5", ',', 0xFFFF); },
-                  "'1.5' is not a valid floating point value");
+    ExpectRefused([this] { ApplyFrequencyToSelected(Settings, "1.5,5", ',', 0xFFFF); },
+                  "'1.5,5' is not a valid floating point value");
     ExpectRefused([this] { SetClockValue(Settings, "1e400", '.'); }, overflow);
     ExpectRefused([this] { SetDirSamplesPerChannel(Settings, "65536 "); },
                   "'65536 ' is not a valid integer value");

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "file_test_support.h"
 
@@ -45,10 +46,29 @@ TEST(DiskView, ScratchFolder) {
         "read-only");
 #endif
     EXPECT_TRUE(disk.FreeBytes(".").has_value());
-    EXPECT_EQ(disk.IniFile("exam_ddc.ini"), (IniFileState{true, true, false}));
+    EXPECT_EQ(disk.IniFile("exam_ddc.ini"), (IniFileState{true, true, false, {}}));
     EXPECT_FALSE(disk.IniFile("none.ini").found);
     fs::current_path(saved);
     fs::remove_all(dir);
+}
+
+// The copies the acquisition program never reads, by the profile's own line rules.
+TEST(DiskView, DuplicatesInAnInitializationFile) {
+    struct Case {
+        const char* bytes;
+        std::vector<std::string> duplicates;
+    };
+    const Case cases[] = {
+        {"[A]\r\nx=1\r\ny=2\r\n[B]\r\nx=3\r\n", {}},
+        {"[A]\r\nx=1\r\n X =2\r\n", {"A/x"}},
+        {"[A]\r\nx=1\r\n[a]  ; again\r\nx=2\r\nx=3\r\n", {"[A]"}},
+        {"x=1\r\nx=2\r\n[A]\r\n;x=1\r\nx=1\r\n;x=2\r\n", {}},  // no section; comments
+        {"\xEF\xBB\xBF[A]\nk=1\nk=2\nk=3\n[B\n[B\n", {"A/k", "[B]"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        EXPECT_EQ(DuplicatesIn(c.bytes), c.duplicates);
+    }
 }
 
 }  // namespace
