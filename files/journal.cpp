@@ -216,7 +216,7 @@ struct Journal::Impl {
         // One statement, so that both are read from one state of the file.
         Statement read(db,
                        "SELECT (SELECT user_version FROM pragma_user_version), "
-                       "(SELECT count(*) FROM sqlite_schema)");
+                       "(SELECT count(*) FROM sqlite_master)");
         read.Step();
         const std::int64_t version = read.Int(0);
         const std::int64_t tables = read.Int(1);
