@@ -27,7 +27,11 @@ StartupFiles LoadStartupFiles(TSettings& settings, const std::string& configName
     } else {
         result.config = Exists(configName) ? files::LoadStatus::Failed : files::LoadStatus::Missing;
     }
+    LoadStartupIni(settings, result);
+    return result;
+}
 
+void LoadStartupIni(TSettings& settings, StartupFiles& result) {
     std::optional<int32_t> recordedBuffers;
     const bool read =
         files::FailingOnOutOfMemory("read", TSettings::IniFileName, &result.iniError, [&] {
@@ -51,7 +55,6 @@ StartupFiles LoadStartupFiles(TSettings& settings, const std::string& configName
             settings.DirSamplesPerChannel = *samples;
     }
     RecomputeRecordingSize(settings);
-    return result;
 }
 
 bool WriteInitializationFile(TSettings& settings, std::string* error) {
