@@ -10,6 +10,11 @@
 #include "files/config_file.h"
 #include "files/profile_store.h"
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 namespace cli {
 namespace {
 
@@ -21,6 +26,10 @@ std::string ShownName(const std::string& name) {
 }
 
 std::string ReadStream(const std::string& name) {
+#ifdef _WIN32
+    // The configuration's CR LF and 8-bit bytes arrive unchanged.
+    _setmode(_fileno(stdin), _O_BINARY);
+#endif
     FILE* file = name == "-" ? stdin : std::fopen(name.c_str(), "rb");
     if (file == nullptr)
         throw Failure("cannot read " + ShownName(name) + ": " + std::strerror(errno));
@@ -58,11 +67,16 @@ void ReadStreamConfig(TSettings& settings, const std::string& name) {
 bool IsStream(const std::string& name) {
     if (name == "-")
         return true;
+#ifdef _WIN32
+    // A name there is in the ANSI code page and never goes to std::filesystem narrow; pipes there
+    // are no files of a folder anyway.
+    return false;
+#else
     std::error_code ignored;
     const auto type = std::filesystem::status(name, ignored).type();
     return type == std::filesystem::file_type::fifo ||
-           type == std::filesystem::file_type::character ||
-           type == std::filesystem::file_type::socket;
+           type == std::filesystem::file_type::character;
+#endif
 }
 
 StartupFiles OpenAsWindowFrom(TSettings& settings, const std::optional<std::string>& config) {

@@ -11,7 +11,7 @@
 
 namespace cli {
 
-// True for "-" and for a name that is a named pipe, a character device or a socket.
+// True for "-" and, but on Windows, for a name that is a named pipe or a character device.
 bool IsStream(const std::string& name);
 
 // OpenAsWindow, with `config` also a stream.

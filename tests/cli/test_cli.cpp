@@ -597,3 +597,19 @@ TEST_F(Cli, TerminalShowsWindows1251Decoded) {
     }
 }
 #endif
+
+// The bash completion offers every key of a configuration file, and no other key for set.
+TEST_F(Cli, CompletionKnowsEveryKey) {
+    const std::string script =
+        ReadBytes(std::string(TESSARO_DEMO_DIR) + "/../data/tessaro-cli.bash-completion");
+    const std::string begin = "_tessaro_cli_keys=\"";
+    const std::size_t from = script.find(begin) + begin.size();
+    std::string listed = script.substr(from, script.find('"', from) - from);
+    std::replace(listed.begin(), listed.end(), '\n', ' ');
+    CopyDemo();
+    std::string keys;
+    for (const std::string& assignment :
+         Assignments(Json::parse(Run({"show", "--json"}).out), {"Hex", "Encoding", "format"}))
+        keys += (keys.empty() ? "" : " ") + assignment.substr(0, assignment.find('='));
+    EXPECT_EQ(listed, keys);
+}
