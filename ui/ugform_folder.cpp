@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFont>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -45,6 +46,9 @@ QWidget* BuildWorkingFolderLine(TGForm* form) {
     row->setContentsMargins(0, 0, 0, 0);
     auto* label = new QLabel(FolderText());
     label->setObjectName(QStringLiteral("WorkingFolderLabel"));
+    QFont bold = label->font();
+    bold.setBold(true);  // as every label of the window
+    label->setFont(bold);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     // A long path is cut at the window's edge rather than widening the page.
     label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
