@@ -82,7 +82,8 @@ TEST_F(KeyboardTest, TabFollowsReadingOrder) {
              << "Edit21"
              << "Edit19"
              << "Button9"
-             << "FindingsList";
+             << "FindingsList"
+             << "WorkingFolderButton";
 
     Focus("Button12");
     QStringList seen;
