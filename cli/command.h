@@ -41,6 +41,7 @@ std::unique_ptr<Command> MakeSetCommand(CLI::App& parent);
 std::unique_ptr<Command> MakeApplyCommand(CLI::App& parent);
 std::unique_ptr<Command> MakeDiffCommand(CLI::App& parent);
 std::unique_ptr<Command> MakeCheckCommand(CLI::App& parent);
+std::unique_ptr<Command> MakeGetCommand(CLI::App& parent);
 std::unique_ptr<Command> MakeLogCommand(CLI::App& parent);
 std::unique_ptr<Command> MakeRestoreCommand(CLI::App& parent);
 

@@ -3,7 +3,9 @@
 #include <string>
 
 #include "cli/command.h"
+#include "cli/config_input.h"
 #include "cli/setting_text.h"
+#include "cli/terminal_text.h"
 #include "core/checks.h"
 #include "files/disk_view.h"
 
@@ -33,12 +35,13 @@ class CheckCommand : public Command {
                  "an array of objects with id, severity, keys and message.\n"
                  "Exit status of check: 0 no finding, 1 warnings only, 2 any error or a "
                  "configuration that could not be loaded.");
-        app->add_option("CONFIG", config_, "Configuration file (default: std.cfg)");
+        app->add_option("CONFIG", config_,
+                        "Configuration file (default: std.cfg); - reads it from standard input");
         app->add_flag("--json", json_, "Print the findings as a JSON array");
     }
 
     int Run() override {
-        const StartupFiles files = OpenAsWindow(settings_, config_);
+        const StartupFiles files = OpenAsWindowFrom(settings_, config_);
         const DiskView disk;
         const ConfigRead configRead = ConfigReadOf(files, config_);
         const std::vector<Finding> findings = RunChecks({settings_, disk, nullptr, &configRead});
@@ -52,14 +55,14 @@ class CheckCommand : public Command {
                 item["message"] = f.message;
                 document.push_back(std::move(item));
             }
-            Print(JsonText(document) + "\n");
+            Show(JsonText(document));
         } else {
             for (const Finding& f : findings) {
                 std::string keys;
                 for (const std::string& key : f.keys)
                     keys += (keys.empty() ? "" : ",") + key;
-                Print(std::string(SeverityName(f.severity)) + " " + f.id + " " + keys + ": " +
-                      f.message + "\n");
+                Show(std::string(SeverityName(f.severity)) + " " + f.id + " " + keys + ": " +
+                     f.message + "\n");
             }
         }
         const std::optional<Severity> worst = WorstSeverity(findings);

@@ -11,6 +11,7 @@
 
 #include "cli/command.h"
 #include "cli/setting_text.h"
+#include "cli/terminal_text.h"
 #include "files/file_io.h"
 #include "files/journal.h"
 
@@ -108,7 +109,7 @@ class LogCommand : public Command {
 
     int Run() override {
         if (show_->parsed())
-            return Show();
+            return ShowEntry();
         std::vector<JournalSummary> entries;
         if (const std::unique_ptr<Journal> journal = OpenJournal(true)) {
             std::string error;
@@ -119,7 +120,7 @@ class LogCommand : public Command {
             nlohmann::ordered_json list = nlohmann::ordered_json::array();
             for (const JournalSummary& entry : entries)
                 list.push_back(SummaryJson(entry));
-            Print(JsonText(list));
+            Show(JsonText(list));
             return kDone;
         }
         // Columns as wide as their widest cell, two blanks apart.
@@ -139,19 +140,20 @@ class LogCommand : public Command {
                 out += Padded(row[i], widths[i] + 2);
             out += row.back() + "\n";
         }
-        Print(out);
+        Show(out, Reader::Person);
         return kDone;
     }
 
   private:
-    int Show() {
+    int ShowEntry() {
         const JournalEntry entry = GetEntry(id_);
+        // The stored bytes through a pipe; on a terminal, decoded for reading unless --raw.
         if (ini_) {
-            Print(entry.iniBytes);
+            Show(entry.iniBytes);
             return kDone;
         }
         if (config_) {
-            Print(entry.configText);
+            Show(entry.configText);
             return kDone;
         }
         if (showJson_) {
@@ -169,7 +171,7 @@ class LogCommand : public Command {
                 changes.push_back(std::move(one));
             }
             object["changedValues"] = std::move(changes);
-            Print(JsonText(object));
+            Show(JsonText(object));
             return kDone;
         }
         const JournalSummary& s = entry.summary;
@@ -183,7 +185,7 @@ class LogCommand : public Command {
             out += "  [" + change.section + "] " + change.key + ": " + ValueOrNone(change.before) +
                    " -> " + ValueOrNone(change.after) + "\n";
         }
-        Print(out);
+        Show(out, Reader::Person);
         return kDone;
     }
 

@@ -21,7 +21,11 @@ StartupFiles LoadStartupFiles(TSettings& settings, const std::string& configName
                             ? files::LoadStatus::Missing
                             : files::LoadStatus::Failed;
     }
+    LoadStartupIni(settings, result);
+    return result;
+}
 
+void LoadStartupIni(TSettings& settings, StartupFiles& result) {
     std::optional<int32_t> recordedBuffers;
     const bool read =
         files::FailingOnOutOfMemory("read", TSettings::IniFileName, &result.iniError, [&] {
@@ -45,7 +49,6 @@ StartupFiles LoadStartupFiles(TSettings& settings, const std::string& configName
             settings.DirSamplesPerChannel = *samples;
     }
     RecomputeRecordingSize(settings);
-    return result;
 }
 
 bool WriteInitializationFile(TSettings& settings, std::string* error, IniWriteReport* report) {

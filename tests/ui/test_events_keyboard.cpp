@@ -84,7 +84,8 @@ TEST_F(KeyboardTest, TabFollowsReadingOrder) {
              << "Button9"
              << "JournalButton"
              << "IniPending"  // the mark while shown: no exam_ddc.ini here
-             << "FindingsList";
+             << "FindingsList"
+             << "WorkingFolderButton";
 
     Focus("Button12");
     QStringList seen;
