@@ -69,14 +69,20 @@ set(description_tessaro-master "edit the settings of the TESSARO receiver module
 set(description_tessaro-cli "read, change and compare TESSARO settings files from scripts")
 if(TESSARO_HELP2MAN)
     foreach(program ${tessaro_programs})
+        # Sections beyond the program's --help, when it has them.
+        set(man_include)
+        if(EXISTS ${data}/${program}.h2m)
+            set(man_include ${data}/${program}.h2m)
+        endif()
         add_custom_command(OUTPUT ${generated}/${program}.1.gz
                            COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:${program}>
                                    "-DNAME=${description_${program}}" -DVERSION=${PROJECT_VERSION}
                                    -DOUTPUT=${generated}/${program}.1.gz
                                    -DHELP2MAN=${TESSARO_HELP2MAN}
-                                   -DWORK_DIR=${generated}/man-work
+                                   -DWORK_DIR=${generated}/man-work "-DINCLUDE=${man_include}"
                                    -P ${PROJECT_SOURCE_DIR}/cmake/man_page.cmake
-                           DEPENDS ${program} ${PROJECT_SOURCE_DIR}/cmake/man_page.cmake VERBATIM)
+                           DEPENDS ${program} ${PROJECT_SOURCE_DIR}/cmake/man_page.cmake
+                                   ${man_include} VERBATIM)
         list(APPEND data_outputs ${generated}/${program}.1.gz)
         install(FILES ${generated}/${program}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
     endforeach()
