@@ -27,15 +27,15 @@ class ApplyCommand : public Command {
     }
 
     int Run() override {
-        OpenAsWindow(config_);
+        OpenAsWindow(settings_, config_);
         std::string error;
         if (!dryRun_) {
-            if (!WriteInitializationFile(&error))
+            if (!WriteInitializationFile(settings_, &error))
                 throw Failure(error);
             return kDone;
         }
         InitializationFilePreview preview;
-        if (!PreviewInitializationFile(preview, &error))
+        if (!PreviewInitializationFile(settings_, preview, &error))
             throw Failure(error);
         const std::string name = TSettings::IniFileName;
         Print(
@@ -45,6 +45,7 @@ class ApplyCommand : public Command {
 
   private:
     std::optional<std::string> config_;
+    TSettings settings_;
     bool dryRun_ = false;
 };
 

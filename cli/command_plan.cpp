@@ -76,8 +76,8 @@ class PlanCommand : public Command {
     }
 
     int Run() override {
-        OpenAsWindow(config_);
-        const TSettings& s = Settings;
+        OpenAsWindow(settings_, config_);
+        const TSettings& s = settings_;
         if (rf_)
             return PrintRf(s, Frequency("--rf", *rf_));
         PlanOptions options;
@@ -261,6 +261,7 @@ class PlanCommand : public Command {
         Print(JsonText(document));
     }
 
+    TSettings settings_;
     std::optional<std::string> config_;
     bool json_ = false;
     std::optional<std::string> bandwidth_;

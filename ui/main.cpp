@@ -42,7 +42,6 @@ int main(int argc, char** argv) {
     }
 
     try {
-        Settings = TSettings{};
         TGForm form;
         GForm = &form;
         form.show();

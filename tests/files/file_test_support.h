@@ -119,21 +119,21 @@ inline void GiveToOrdinaryUser([[maybe_unused]] const std::string& path) {
 }
 
 // Every test runs in a fresh folder of its own (ctest runs tests in parallel), made the working
-// directory, with default Settings and no injected fault.
+// directory, with a record of its own holding the defaults and no injected fault.
 class FileTest : public ::testing::Test {
   protected:
+    TSettings Settings;
+
     void SetUp() override {
         previous_ = std::filesystem::current_path();
         folder_ = MakeScratchFolder();
         ASSERT_FALSE(folder_.empty());
         std::filesystem::current_path(folder_);
-        Settings = TSettings{};
         files::SetWriteFaultForTesting({});
         files::FileOperationCountsForTesting() = {};
     }
     void TearDown() override {
         files::SetWriteFaultForTesting({});
-        Settings = TSettings{};
         std::filesystem::current_path(previous_);
         // Folders a test made read-only must be writable again to be removed.
         std::error_code ignored;

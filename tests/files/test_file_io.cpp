@@ -313,21 +313,21 @@ TEST_F(WholeFileRead, ReadsEveryByte) {
         bytes += static_cast<char>(i * 7);
     WriteBytes("a.bin", bytes);
     std::string read;
-    EXPECT_EQ(files::ReadWholeFile("a.bin", read, nullptr), files::ReadStatus::Ok);
+    EXPECT_EQ(files::ReadWholeFile("a.bin", read, nullptr), files::LoadStatus::Loaded);
     EXPECT_EQ(read, bytes);
 }
 
 TEST_F(WholeFileRead, TellsMissingFromFailed) {
     std::string read = "stale";
     std::string error;
-    EXPECT_EQ(files::ReadWholeFile("none", read, &error), files::ReadStatus::Missing);
+    EXPECT_EQ(files::ReadWholeFile("none", read, &error), files::LoadStatus::Missing);
     EXPECT_EQ(read, "");
     EXPECT_EQ(error, "cannot read \"none\": No such file or directory");
     fs::create_directory("folder");
-    EXPECT_EQ(files::ReadWholeFile("folder", read, &error), files::ReadStatus::Failed);
+    EXPECT_EQ(files::ReadWholeFile("folder", read, &error), files::LoadStatus::Failed);
     EXPECT_EQ(error, "cannot read \"folder\": Is a directory");
     ASSERT_EQ(::mkfifo("fifo", 0600), 0);
-    EXPECT_EQ(files::ReadWholeFile("fifo", read, &error), files::ReadStatus::Failed);
+    EXPECT_EQ(files::ReadWholeFile("fifo", read, &error), files::LoadStatus::Failed);
     EXPECT_EQ(error, "cannot read \"fifo\": not a regular file");
 }
 
@@ -337,7 +337,7 @@ TEST_F(WholeFileRead, AnUnreadableFileFails) {
     WriteBytes("a.cfg", kOriginal);
     ASSERT_EQ(::chmod("a.cfg", 0), 0);
     std::string read, error;
-    EXPECT_EQ(files::ReadWholeFile("a.cfg", read, &error), files::ReadStatus::Failed);
+    EXPECT_EQ(files::ReadWholeFile("a.cfg", read, &error), files::LoadStatus::Failed);
     EXPECT_EQ(error, "cannot read \"a.cfg\": Permission denied");
 }
 
@@ -349,7 +349,7 @@ TEST_F(WholeFileRead, RefusesAHugeFile) {
         ::close(fd);
     }
     std::string read, error;
-    EXPECT_EQ(files::ReadWholeFile("huge.ini", read, &error), files::ReadStatus::Failed);
+    EXPECT_EQ(files::ReadWholeFile("huge.ini", read, &error), files::LoadStatus::Failed);
     EXPECT_EQ(error, "cannot read \"huge.ini\": file too large");
 }
 
