@@ -210,10 +210,19 @@ void TPlanCanvas::Relayout() {
         }
         for (const HarmonicHit& hit : adc.hits) {
             const QRectF marker = MarkerRect(hit.channel);
-            if (!marker.isEmpty()) {
-                hitLines_.push_back({marker.center(),
-                                     QPointF(XOf(hit.landing), lane.bottom() - kBandBar),
-                                     hit.order});
+            if (marker.isEmpty()) {
+                continue;
+            }
+            const QPointF to(XOf(hit.landing), lane.bottom() - kBandBar);
+            const QString order = OrdinalHarmonic(hit.order);
+            auto same = std::find_if(hitLines_.begin(), hitLines_.end(), [&](const HitLine& l) {
+                return l.from == marker.center() && std::fabs(l.to.x() - to.x()) < 1 &&
+                       l.to.y() == to.y();
+            });
+            if (same == hitLines_.end()) {
+                hitLines_.push_back({marker.center(), to, order});
+            } else if (!same->orders.contains(order)) {
+                same->orders += QStringLiteral(", ") + order;
             }
         }
     }
@@ -309,9 +318,9 @@ void TPlanCanvas::paintEvent(QPaintEvent*) {
         painter.setPen(QPen(kHarmonicColour, 1));
         painter.drawLine(line.from, line.to);
         painter.setPen(kHarmonicColour);
-        painter.drawText(QRectF(line.to.x() + 7, line.to.y() - metrics.height() - kBandBar, 40,
+        painter.drawText(QRectF(line.to.x() + 7, line.to.y() - metrics.height() - kBandBar, 80,
                                 metrics.height()),
-                         Qt::AlignLeft | Qt::AlignBottom, OrdinalHarmonic(line.order));
+                         Qt::AlignLeft | Qt::AlignBottom, line.orders);
     }
     painter.setRenderHint(QPainter::Antialiasing);
     for (const HitLine& line : hitLines_) {

@@ -62,7 +62,7 @@ class TPlanCanvas : public QWidget {
     struct HitLine {
         QPointF from;
         QPointF to;
-        int order = 2;
+        QString orders;  // "2×", or "2×, 3×" for several landing on one spot
     };
     struct Drag {
         int channel = -1;

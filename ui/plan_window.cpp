@@ -56,7 +56,8 @@ void TPlanWindow::BuildWindow() {
     auto* bandwidthLabel = new QLabel(Text("Полоса канала:"), this);
     bandwidth_ = new QLineEdit(this);
     bandwidth_->setObjectName(QStringLiteral("PlanBandwidth"));
-    bandwidth_->setMaximumWidth(120);
+    bandwidth_->setFixedWidth(bandwidth_->fontMetrics().horizontalAdvance(Text("999,999 кГц")) +
+                              12);
     bandwidth_->setToolTip(
         Text("Каналы одного АЦП ближе этой полосы перекрываются; гармоника в пределах половины "
              "полосы от NCO попадает в канал. Гц, кГц или МГц."));
@@ -74,14 +75,15 @@ void TPlanWindow::BuildWindow() {
     zoneLabel->setBuddy(zone_);
     summary_ = new QLabel(this);
     summary_->setObjectName(QStringLiteral("PlanSummary"));
+    summary_->setWordWrap(true);
     options->addWidget(bandwidthLabel);
     options->addWidget(bandwidth_);
     options->addSpacing(16);
     options->addWidget(zoneLabel);
     options->addWidget(zone_);
-    options->addSpacing(16);
-    options->addWidget(summary_, 1);
+    options->addStretch(1);
     top->addLayout(options);
+    top->addWidget(summary_);
 
     canvas_ = new TPlanCanvas(this);
     top->addWidget(canvas_, 1);

@@ -30,6 +30,9 @@ std::string RuleText(double frequency) {
 QPushButton* TGForm::BuildPlanButton() {
     auto* button = new QPushButton(Text("План частот…"));
     button->setObjectName(QStringLiteral("PlanButton"));
+    QFont bold = font();  // as the window's other buttons
+    bold.setBold(true);
+    button->setFont(bold);
     button->setToolTip(Text("Каналы на оси частот по АЦП: перекрытия, гармоники, настройка NCO"));
     button->setAccessibleName(Text("Открыть план частот"));
     // clicked: a user's press only, never the program.
