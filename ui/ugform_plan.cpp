@@ -1,6 +1,7 @@
 // The frequency plan window beside the main one: made on its button's first use, shown the
 // settings after every refresh, and its requests run through the editing rules as handler runs
 // (one undo step each; a drag is one step from its first move to its release).
+#include <QAction>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
@@ -49,6 +50,12 @@ TPlanWindow* TGForm::ShowPlanWindow() {
         connect(planWindow_, &TPlanWindow::channelDropped, this,
                 [this](int channel, double frequency) { PlanRetune(channel, frequency, true); });
         connect(planWindow_, &TPlanWindow::frequenciesRequested, this, &TGForm::PlanFrequencies);
+        // Undo and redo keys work there too: a drag is undone where it was made.
+        for (const char* name : {"UndoAction", "RedoAction"}) {
+            if (auto* action = findChild<QAction*>(QString::fromLatin1(name))) {
+                planWindow_->addAction(action);
+            }
+        }
         planWindow_->Show(Settings);
     }
     planWindow_->show();

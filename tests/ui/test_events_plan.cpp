@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QTest>
+#include <QTimer>
 #include <QUndoStack>
 
 #include <string>
@@ -72,7 +74,9 @@ TEST_F(PlanTest, ADragIsOneUndoStepAndReachesTheFieldAndTheFile) {
         "\r\nFrequencyNCO0= " + std::to_string(static_cast<long long>(moved)) + ".0\t;";
     EXPECT_TRUE(ReadBytes(Path("exam_ddc.ini")).contains(line.c_str())) << line;
 
-    form_->UndoStep();
+    // Ctrl+Z in the plan window.
+    ActivateWindow(*form_->PlanWindow());
+    QTest::keyClick(form_->PlanWindow(), Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(form_->Settings.FrequencyNCO[0], 10700000.0f);
     EXPECT_EQ(W<QLineEdit>("Edit1")->text(), "10700000");
     EXPECT_EQ(TakeMessages(), QStringList());
@@ -110,6 +114,19 @@ TEST_F(PlanTest, AidsAreOneStepThroughTheEditingRule) {
     EXPECT_EQ(TakeMessages(), QStringList{"Floating point overflow."});
     EXPECT_EQ(form_->Settings.FrequencyNCO[1], 30e6f);
     EXPECT_EQ(Steps(), before + 1);
+}
+
+// The program's event loop ends when the main window closes, though the plan window is open.
+TEST_F(PlanTest, ClosingTheMainWindowEndsTheProgramWithThePlanOpen) {
+    Plan();
+    QTimer::singleShot(0, form_.get(), [this] { form_->close(); });
+    bool timedOut = false;
+    QTimer::singleShot(3000, qApp, [&] {
+        timedOut = true;
+        QCoreApplication::quit();
+    });
+    QApplication::exec();
+    EXPECT_FALSE(timedOut);
 }
 
 }  // namespace
