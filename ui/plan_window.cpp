@@ -47,7 +47,13 @@ TPlanWindow::TPlanWindow(QWidget* parent, std::unique_ptr<QSettings> remembered)
     Replan();
 }
 
-TPlanWindow::~TPlanWindow() = default;
+TPlanWindow::~TPlanWindow() {
+    // The controls go once this is a plain QWidget: what they report on the way (a field losing
+    // the focus) must not reach this window's handlers.
+    for (QObject* child : findChildren<QObject*>()) {
+        child->disconnect(this);
+    }
+}
 
 void TPlanWindow::BuildWindow() {
     auto* top = new QVBoxLayout(this);
