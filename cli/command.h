@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/checks.h"
 #include "files/session.h"
 
 namespace cli {
@@ -56,6 +57,9 @@ void Print(std::string_view text);
 // that is there but cannot be read is a Failure: a script must not go on with defaults where the
 // user's settings were meant.
 StartupFiles OpenAsWindow(TSettings& settings, const std::optional<std::string>& config);
+
+// The configuration OpenAsWindow read and the keys it lacked, as the checks take it.
+ConfigRead ConfigReadOf(const StartupFiles& files, const std::optional<std::string>& config);
 
 // `settings` as a configuration file alone gives them: the defaults, then `config`, which must
 // exist unless `mayBeMissing`. Throws Failure when it cannot be read.

@@ -27,8 +27,10 @@ class CheckCommand : public Command {
                  "frequencies against half the clock, channels of one ADC on the same NCO, the "
                  "data format, the comparator threshold, "
                  "the DDC program file, the recording folder, free space and size, the ADC of "
-                 "each channel, the clock, values the window does not offer, and exam_ddc.ini "
-                 "itself. One finding a line: severity, id, keys, then the message. With --json, "
+                 "each channel, the clock, values the window does not offer, exam_ddc.ini "
+                 "itself (missing, lacking keys, sections or keys held twice) and the keys CONFIG "
+                 "lacks (read as 0). One finding a line: severity, id, keys, then the message. "
+                 "With --json, "
                  "an array of objects with id, severity, keys and message.\n"
                  "Exit status of check: 0 no finding, 1 warnings only, 2 any error or a "
                  "configuration that could not be loaded.");
@@ -37,9 +39,10 @@ class CheckCommand : public Command {
     }
 
     int Run() override {
-        OpenAsWindow(settings_, config_);
+        const StartupFiles files = OpenAsWindow(settings_, config_);
         const DiskView disk;
-        const std::vector<Finding> findings = RunChecks({settings_, disk});
+        const ConfigRead configRead = ConfigReadOf(files, config_);
+        const std::vector<Finding> findings = RunChecks({settings_, disk, nullptr, &configRead});
         if (json_) {
             nlohmann::ordered_json document = nlohmann::ordered_json::array();
             for (const Finding& f : findings) {

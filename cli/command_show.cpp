@@ -59,7 +59,8 @@ class ShowCommand : public Command {
             "Load as the window does when it opens in the working directory (the defaults, then "
             "CONFIG, then DirFileBufSize and InternalClockValue from exam_ddc.ini) and print every "
             "setting: its key in the configuration file, its value as the file spells it, its "
-            "unit and meaning; then the recording size (buffers, actual samples per channel, file "
+            "unit and meaning (after a warning naming the keys CONFIG lacks, read as 0); then the "
+            "recording size (buffers, actual samples per channel, file "
             "size).");
         app->add_option("CONFIG", config_,
                         "Configuration file read in place of std.cfg; it must exist (a missing "
@@ -67,7 +68,8 @@ class ShowCommand : public Command {
         app->add_flag("--json", json_,
                       "Print one JSON object keyed by file key instead: numbers as numbers, "
                       "masks also as \"0x\" text under <Key>Hex, names that are not UTF-8 also "
-                      "as hexadecimal bytes under <Key>Bytes; then the objects \"exam_ddc.ini\" "
+                      "as hexadecimal bytes under <Key>Bytes; then the objects \"configuration\" "
+                      "(the file read and the keys it lacked), \"exam_ddc.ini\" "
                       "and \"recording\"");
     }
 
@@ -88,6 +90,12 @@ class ShowCommand : public Command {
         std::string out =
             "Configuration: " + configName +
             (files.config == files::LoadStatus::Loaded ? "" : " (not found: the defaults)") + "\n";
+        if (!files.configMissingKeys.empty()) {
+            std::string list;
+            for (const std::string& key : files.configMissingKeys)
+                list += (list.empty() ? "" : ", ") + key;
+            out += "warning config-missing-keys " + configName + " lacks " + list + "; read as 0\n";
+        }
         out += std::string("Initialization file: ") + TSettings::IniFileName +
                (files.ini == files::LoadStatus::Loaded ? "" : " (not found: its defaults)") +
                "\n\n";
@@ -126,6 +134,11 @@ class ShowCommand : public Command {
         nlohmann::ordered_json document = nlohmann::ordered_json::object();
         for (const SettingRow* row : RowsOf(FileOf::Config))
             PutJsonValue(document, *row, settings_);
+        document["configuration"] = {
+            {"file", config_.value_or(TSettings::StartupConfigName)},
+            {"found", files.config == files::LoadStatus::Loaded},
+            {"missingKeys", files.configMissingKeys},
+        };
         document["exam_ddc.ini"] = {
             {"found", files.ini == files::LoadStatus::Loaded},
             {"DirFileBufSize", settings_.DirFileBufSize},

@@ -3,14 +3,15 @@
 
 #include <cstdio>
 #include <exception>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <system_error>
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/console.h"
 #include "core/errors.h"
+#include "files/native_path.h"
 #include "tessaro_version.h"
 
 #ifdef _WIN32
@@ -29,7 +30,7 @@ void PrintError(std::string message) {
             c = ' ';
     }
     message = std::string(kProgram) + ": " + message + "\n";
-    std::fwrite(message.data(), 1, message.size(), stderr);
+    cli::WriteText(stderr, message);
 }
 
 }  // namespace
@@ -74,7 +75,7 @@ int main(int argc, char** argv) {
     try {
         if (!dir.empty()) {
             std::error_code error;
-            std::filesystem::current_path(dir, error);
+            std::filesystem::current_path(files::NativePath(dir), error);
             if (error)
                 throw cli::Failure("cannot enter \"" + dir + "\": " + error.message());
         }

@@ -20,6 +20,7 @@ packages=(
     g++-mingw-w64-x86-64-posix         # the Windows cross build of the core and its tests
     googletest                         # GoogleTest's source, built for Windows
     wine64                             # running the Windows tests
+    zip unzip                          # the zip for Windows users, and its check
 )
 
 missing=()

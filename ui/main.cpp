@@ -5,6 +5,7 @@
 #include <QSettings>
 #include <exception>
 #include <iostream>
+#include <memory>
 
 #include "core/errors.h"
 #include "core/settings.h"
@@ -43,6 +44,9 @@ int main(int argc, char** argv) {
 
     try {
         TGForm form;
+        form.RememberPlaceIn(std::make_unique<QSettings>(
+            QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("TESSARO"),
+            QStringLiteral("tessaro-master")));
         GForm = &form;
         form.show();
         const int result = QApplication::exec();

@@ -10,6 +10,8 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
+#include <QSettings>
 #include <QTimer>
 #include <QUndoStack>
 #include <QWheelEvent>
@@ -277,15 +279,19 @@ bool TGForm::DropsHeldInput(QObject* watched, QEvent* event) {
     auto isHeld = [held](QWidget* w) {
         return held != nullptr && w != nullptr && (w == held || held->isAncestorOf(w));
     };
-    if (watched == static_cast<QObject*>(windowHandle()) && event->type() == QEvent::Wheel) {
-        // Stopped before the window hands it on: a wheel gives a combo box the focus, which
-        // would run the held field's handler again for every step of the wheel.
-        return showingRefusal_ ||
-               !isHeld(childAt(static_cast<QWheelEvent*>(event)->position().toPoint()));
+    // Scrolling runs no handler, so a short screen still brings the field or the rest into
+    // view: the wheel (a list field without the focus hands it to the page) and the scroll bars.
+    if (event->type() == QEvent::Wheel) {
+        return showingRefusal_;
     }
     auto* widget = qobject_cast<QWidget*>(watched);
     if (widget == nullptr || widget->window() != this) {
         return false;
+    }
+    for (QWidget* w = widget; w != nullptr && w != this; w = w->parentWidget()) {
+        if (qobject_cast<QScrollBar*>(w) != nullptr && !showingRefusal_) {
+            return false;
+        }
     }
     // A press elsewhere has already moved the focus, and so confirmed the held field, before
     // it gets here: it is dropped only when that was refused again.
@@ -385,23 +391,21 @@ void TGForm::FormCreate(QObject*) {
     // Before the wiring: the keyboard's filter then sees a key after the handler it ran.
     SetUpKeyboard();
     WireControls();
+    SetUpWheel();
     ReadDecimalSeparator();
 }
 
 void TGForm::FormShow(QObject*) {
     // A missing or unreadable file leaves the defaults, as it always has at start.
-    LoadStartupFiles(Settings, TSettings::StartupConfigName);
+    const StartupFiles loaded = LoadStartupFiles(Settings, TSettings::StartupConfigName);
+    configRead_ = {TSettings::StartupConfigName, loaded.configMissingKeys};
+    RememberStartupConfig();
     Refresh();
+    SetUpWatching();
 }
 
 void TGForm::FormClose(QObject*) {
-    std::string reason;
-    if (!WriteConfig(TSettings::StartupConfigName, Settings, &reason)) {
-        ShowFileFailure(this,
-                        Text("Настройки не сохранены: не удалось записать файл ") +
-                            QString::fromLatin1(TSettings::StartupConfigName) + u'.',
-                        FromLocal(reason));
-    }
+    closeRefused_ = !DecideClose();
 }
 
 void TGForm::showEvent(QShowEvent* event) {
@@ -415,7 +419,13 @@ void TGForm::showEvent(QShowEvent* event) {
 }
 
 void TGForm::closeEvent(QCloseEvent* event) {
+    closeRefused_ = false;
     RunHandler([this] { FormClose(this); });
+    if (closeRefused_) {
+        event->ignore();
+        return;
+    }
+    SaveWindowPlace();
     event->accept();
 }
 

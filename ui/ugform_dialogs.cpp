@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <algorithm>
 #include <bit>
@@ -161,6 +162,10 @@ void TGForm::Button13Click(QObject*) {
         return;
     }
     ConfigNameFromPath(Settings, ToFileName(path));
+    // Saved over std.cfg itself: that is now the file the window knows.
+    if (QFileInfo(path) == QFileInfo(QFile::decodeName(TSettings::StartupConfigName))) {
+        RememberStartupConfig();
+    }
     UpdateAndRefresh();
 }
 
@@ -171,10 +176,12 @@ void TGForm::Button12Click(QObject*) {
         return;
     }
     std::string reason;
-    if (!ReadConfig(ToFileName(path), Settings, &reason)) {
+    std::vector<std::string> missingKeys;
+    if (!ReadConfig(ToFileName(path), Settings, &reason, &missingKeys)) {
         ShowFileFailure(this, Text("Файл конфигурации не считан: ") + path, FromLocal(reason));
         return;
     }
     ConfigNameFromPath(Settings, ToFileName(path));
+    configRead_ = {Settings.CurrentConfigName, std::move(missingKeys)};
     UpdateAndRefresh();
 }

@@ -1,10 +1,14 @@
 // tessaro-cli as a script runs it: the built program in a scratch folder, its output, its exit
 // status and the bytes it leaves.
 #include <gtest/gtest.h>
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/stat.h>
 #include <sys/wait.h>
 #endif
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <nlohmann/json.hpp>
@@ -49,11 +53,13 @@ struct Result {
 
 class Cli : public file_tests::FileTest {
   protected:
-    // Runs tessaro-cli with `--dir <scratch folder>` and the arguments.
-    Result Run(const std::vector<std::string>& args) {
+    // Runs tessaro-cli with `--dir <dir>` (the scratch folder when not given) and the arguments.
+    Result Run(const std::vector<std::string>& args, std::string dir = "") {
         const std::string errPath = (fs::temp_directory_path() / "tessaro-cli-stderr").string() +
                                     std::to_string(::getpid());
-        std::string command = Quoted(TESSARO_CLI) + " --dir " + Quoted(fs::current_path().string());
+        if (dir.empty())
+            dir = fs::current_path().string();
+        std::string command = Quoted(TESSARO_CLI) + " --dir " + Quoted(dir);
         // Appended piece by piece: GCC 12 warns (-Wrestrict, falsely) on " " + std::string there.
         for (const std::string& arg : args)
             command.append(" ").append(Quoted(arg));
@@ -112,7 +118,7 @@ struct Refusal {
     const char* message;  // on stderr, after the file name
 };
 const Refusal kRefusals[] = {
-    {"FrequencyNCO1=1,5",          "FrequencyNCO1: '1,5' is not a valid floating point value"},
+    {"FrequencyNCO1=1,5.5",        "FrequencyNCO1: '1,5.5' is not a valid floating point value"},
     {"FreqNC0=10 MHz",             "FreqNC0: '10 MHz' is not a valid floating point value"},
     {"ExternalClockValue=1e400",   "ExternalClockValue: Floating point overflow"},
     {"ComparatorThresholdSDX=1e39","ComparatorThresholdSDX: Floating point overflow"},
@@ -398,3 +404,214 @@ TEST_F(Cli, PlanShowsOverlapsDuplicatesAndHarmonics) {
     EXPECT_EQ(result.status, 2);
     EXPECT_EQ(result.err, "tessaro-cli: --rf: '1O MHz' is not a valid floating point value\n");
 }
+
+// Names in Windows-1251 as a Russian system writes them, in folders, arguments and values. On
+// Windows they are the ANSI code page's (1251 under the tests' wine: cmake/cross_tests.cmake sets
+// a Russian locale); elsewhere they are bytes.
+namespace {
+#ifdef _WIN32
+const std::string kSeparator = "\\";
+void MakeFolder(const std::string& name) {
+    ASSERT_TRUE(CreateDirectoryA(name.c_str(), nullptr)) << name;
+}
+#else
+const std::string kSeparator = "/";
+void MakeFolder(const std::string& name) {
+    ASSERT_EQ(::mkdir(name.c_str(), 0777), 0) << name;
+}
+#endif
+}  // namespace
+
+TEST_F(Cli, CyrillicNamesInTheAnsiCodePage) {
+    const std::string lab = "\xcb\xe0\xe1\xee\xf0\xe0\xf2\xee\xf0\xe8\xff";  // Лаборатория
+    const std::string run = lab + kSeparator + "\xcf\xf0\xee\xe3\xee\xed 1";  // Прогон 1
+    const std::string config = "CONFIGS\\\xcf\xf0\xee\xf4\xe8\xeb\xfc.cfg";   // Профиль.cfg
+    const std::string program = "PRGFILES\\\xcf\xf0\xee\xe3\xf0\xe0\xec\xec\xe0.prg";  // Программа
+    const std::string data = "\xc4\xe0\xed\xed\xfb\xe5";            // Данные
+    const std::string recording = data + "\\\xee\xef\xfb\xf2.bin";  // опыт.bin
+    // Names on the command line and in the test's own calls take the system's separator.
+    auto local = [](std::string name) {
+        std::replace(name.begin(), name.end(), '\\', kSeparator[0]);
+        return name;
+    };
+    const std::string dir = fs::current_path().string() + kSeparator + run;
+    MakeFolder(lab);
+    MakeFolder(run);
+    for (const char* folder : {"CONFIGS", "PRGFILES"})
+        MakeFolder(run + kSeparator + folder);
+    WriteBytes(local(run + "\\" + config), CliFixture("lab.cfg"));
+    WriteBytes(local(run + "\\exam_ddc.ini"), CliFixture("exam_ddc_cp1251.ini"));
+
+    // Saved once as the window saves: the file keeps one decimal of each real (1.26 as 1.3).
+    ASSERT_EQ(Run({"set", local(config), "Dither=0"}, dir).status, 0);
+    const Result before = Run({"show", local(config), "--json"}, dir);
+    ASSERT_EQ(before.status, 0) << before.err;
+    ASSERT_EQ(Run({"set", local(config), "Dither=1", "DDCProgramFile=" + program,
+                   "DirFileName=" + recording},
+                  dir)
+                  .status,
+              0);
+    // Every other value is kept.
+    Json expected = Json::parse(before.out);
+    Json after = Json::parse(Run({"show", local(config), "--json"}, dir).out);
+    for (const char* key : {"Dither", "DDCProgramFile", "DirFileName", "DDCProgramFileBytes",
+                            "DirFileNameBytes", "recording"}) {
+        expected.erase(key);
+        after.erase(key);
+    }
+    EXPECT_EQ(after, expected);
+    EXPECT_NE(ReadBytes(local(run + "\\" + config)).find("\r\nDirFileName= " + recording + "\r\n"),
+              std::string::npos);
+
+    // check finds the program file and the recording folder only once they are there.
+    Result checked = Run({"check", local(config)}, dir);
+    EXPECT_NE(checked.out.find("program-file"), std::string::npos) << checked.out;
+    EXPECT_NE(checked.out.find("recording-folder"), std::string::npos) << checked.out;
+    // The folder is named by its full path, ending in the name as given.
+    EXPECT_NE(checked.out.find(data + "\""), std::string::npos) << checked.out;
+    MakeFolder(run + kSeparator + data);
+    WriteBytes(local(run + "\\" + program), "program");
+    checked = Run({"check", local(config)}, dir);
+    EXPECT_EQ(checked.out.find("program-file"), std::string::npos) << checked.out;
+    EXPECT_EQ(checked.out.find("recording-folder"), std::string::npos) << checked.out;
+
+    const Result applied = Run({"apply", "--config", local(config)}, dir);
+    ASSERT_EQ(applied.status, 0) << applied.err;
+    const std::string ini = ReadBytes(local(run + "\\exam_ddc.ini"));
+    EXPECT_NE(ini.find("DDCProgramFile= " + program + "\t"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("DirFileName= " + recording + "\t"), std::string::npos) << ini;
+
+    // Output redirected to a file or a pipe is the names' bytes, never recoded.
+    const Result shown = Run({"show", local(config)}, dir);
+    EXPECT_NE(shown.out.find(program), std::string::npos) << shown.out;
+    const std::string missing = "\xed\xe5\xf2.cfg";  // нет.cfg
+    const Result refused = Run({"show", missing}, dir);
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.err,
+              "tessaro-cli: cannot read \"" + missing + "\": No such file or directory\n");
+    const Result notEntered = Run({"show"}, dir + kSeparator + data + "2");
+    EXPECT_EQ(notEntered.status, 2);
+    EXPECT_NE(notEntered.err.find(data + "2\": "), std::string::npos) << notEntered.err;
+}
+
+// set makes a new file only where nothing is: a name it cannot read is refused, never replaced by
+// the defaults.
+TEST_F(Cli, SetRefusesANameItCannotRead) {
+    const std::string lab = CliFixture("lab.cfg");
+    WriteBytes("lab.cfg", lab);
+    fs::create_directory("folder.cfg");
+    std::vector<std::string> names = {"lab.cfg" + kSeparator + "new.cfg", "folder.cfg"};
+#ifdef _WIN32
+    // Open by another program that shares it with nobody.
+    WriteBytes("locked.cfg", lab);
+    const HANDLE locked = CreateFileA("locked.cfg", GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(locked, INVALID_HANDLE_VALUE);
+    names.push_back("locked.cfg");
+#else
+    fs::create_symlink("loop.cfg", "loop.cfg");
+    names.push_back("loop.cfg");
+    // A file that may not be read, a folder that may not be searched: as an ordinary user, since
+    // root reads them all the same.
+    WriteBytes("secret.cfg", lab);
+    fs::permissions("secret.cfg", fs::perms::owner_write);
+    fs::create_directory("closed");
+    fs::permissions("closed", fs::perms::none);
+    for (const char* name : {".", "secret.cfg", "closed"})
+        file_tests::GiveToOrdinaryUser(name);
+    const std::string refused = file_tests::AsOrdinaryUser([&] {
+        std::string results;
+        for (const char* name : {"secret.cfg", "closed/new.cfg"}) {
+            const Result result = Run({"set", name, "Dither=1"});
+            results += std::to_string(result.status) + " " + result.out + result.err;
+        }
+        return results;
+    });
+    EXPECT_EQ(refused,
+              "2 tessaro-cli: cannot read \"secret.cfg\": Permission denied\n"
+              "2 tessaro-cli: cannot read \"closed/new.cfg\": Permission denied\n");
+#endif
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        const Result result = Run({"set", name, "Dither=1"});
+        EXPECT_EQ(result.status, 2);
+        EXPECT_NE(result.err.find("\"" + name + "\": "), std::string::npos) << result.err;
+        EXPECT_EQ(result.out, "");
+    }
+#ifdef _WIN32
+    CloseHandle(locked);
+    EXPECT_EQ(ReadBytes("locked.cfg"), lab);
+#else
+    fs::permissions("secret.cfg", fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(ReadBytes("secret.cfg"), lab);
+#endif
+    EXPECT_EQ(ReadBytes("lab.cfg"), lab);
+    EXPECT_TRUE(fs::is_directory("folder.cfg"));
+}
+namespace {
+
+// apply stops where check reports an error, unless --force; a dry run still shows the change.
+TEST_F(Cli, ApplyRefusesErrorsUnlessForced) {
+    CopyDemo();
+    // A hand-edited value the window does not offer is an error.
+    std::string config = ReadBytes("std.cfg");
+    const std::size_t line = config.find("MasterMode=");
+    ASSERT_NE(line, std::string::npos);
+    config.replace(line, config.find_first_of("\r\n", line) - line, "MasterMode=7");
+    WriteBytes("std.cfg", config);
+    const std::string before = ReadBytes("exam_ddc.ini");
+
+    const Result refused = Run({"apply"});
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.out, "");
+    EXPECT_NE(refused.err.find("exam_ddc.ini not written: check reports"), std::string::npos)
+        << refused.err;
+    EXPECT_NE(refused.err.find("enum-value: MasterMode 7"), std::string::npos) << refused.err;
+    EXPECT_EQ(ReadBytes("exam_ddc.ini"), before);
+
+    const Result dry = Run({"apply", "--dry-run"});
+    EXPECT_EQ(dry.status, 2);
+    EXPECT_NE(dry.out.find("\n+MasterMode= 7"), std::string::npos) << dry.out;
+    EXPECT_NE(dry.err.find("exam_ddc.ini would not be written"), std::string::npos) << dry.err;
+    EXPECT_EQ(ReadBytes("exam_ddc.ini"), before);
+
+    EXPECT_EQ(Run({"apply", "--force"}).status, 0);
+    EXPECT_NE(ReadBytes("exam_ddc.ini"), before);
+}
+
+// The keys a configuration lacks and the copies in exam_ddc.ini are findings of their own.
+TEST_F(Cli, CheckAndShowNameMissingKeysAndDuplicates) {
+    CopyDemo();
+    ASSERT_EQ(Run({"set", "std.cfg", "DataFormat=0"}).status, 0);
+    WriteBytes("short.cfg", "[Option]\r\nDataFormat= 0\r\n");
+    WriteBytes("exam_ddc.ini", ReadBytes("exam_ddc.ini") + "[Option]\r\nDither= 0\r\n");
+
+    const Result check = Run({"check", "short.cfg", "--json"});
+    std::vector<std::string> ids;
+    for (const Json& finding : Json::parse(check.out))
+        ids.push_back(finding["id"]);
+    EXPECT_NE(std::find(ids.begin(), ids.end(), "ini-duplicates"), ids.end()) << check.out;
+    EXPECT_NE(std::find(ids.begin(), ids.end(), "config-missing-keys"), ids.end()) << check.out;
+    EXPECT_NE(check.out.find("short.cfg lacks "), std::string::npos);
+
+    const Result show = Run({"show", "short.cfg"});
+    EXPECT_EQ(show.status, 0) << show.err;
+    EXPECT_NE(show.out.find("warning config-missing-keys short.cfg lacks "), std::string::npos)
+        << show.out;
+    EXPECT_EQ(Run({"show", "std.cfg"}).out.find("config-missing-keys"), std::string::npos);
+    const Json shown = Json::parse(Run({"show", "short.cfg", "--json"}).out);
+    EXPECT_FALSE(shown["configuration"]["missingKeys"].empty());
+    EXPECT_EQ(shown["configuration"]["file"], "short.cfg");
+}
+
+// set takes a real number with either separator.
+TEST_F(Cli, SetTakesEitherDecimalSeparator) {
+    ASSERT_EQ(Run({"set", "a.cfg", "FrequencyNCO1=10,7e6", "ComparatorThresholdSDX=1.5"}).status,
+              0);
+    ASSERT_EQ(Run({"set", "b.cfg", "FrequencyNCO1=10.7e6", "ComparatorThresholdSDX=1,5"}).status,
+              0);
+    EXPECT_EQ(ReadBytes("a.cfg"), ReadBytes("b.cfg"));
+    EXPECT_NE(ReadBytes("a.cfg").find("FrequencyNCO1= 10700000.0"), std::string::npos);
+}
+
+}  // namespace

@@ -80,6 +80,8 @@ struct SeenMessageBox {
     QString title;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
+    QString informative;
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
 };
 
 struct SeenFileDialog {
@@ -99,6 +101,8 @@ class ModalAnswerer : public QObject {
     void CancelNextDialog(const QString& dialogName);
     // Types a name into the dialog's file-name field, then cancels.
     void TypeThenCancelNextDialog(const QString& dialogName, const QString& typed);
+    // The next message box is answered with this button instead of Yes or OK.
+    void AnswerNextBox(QMessageBox::StandardButton button);
     std::vector<SeenMessageBox> TakeMessageBoxes();
     std::vector<SeenFileDialog> TakeFileDialogs();
     // Script entries not used yet and modal windows that were neither boxes nor dialogs.
@@ -116,6 +120,7 @@ class ModalAnswerer : public QObject {
 
     QTimer timer_;
     std::deque<Answer> answers_;
+    std::deque<QMessageBox::StandardButton> boxAnswers_;
     std::vector<QPointer<QWidget>> handled_;
     std::vector<SeenMessageBox> boxes_;
     std::vector<SeenFileDialog> dialogs_;

@@ -108,9 +108,10 @@ TEST_F(FormLifecycleTest, ShowingAgainDoesNotReloadTheFiles) {
     EXPECT_EQ(form_->Settings.SamplesPerChannel, 1024);
 }
 
-TEST_F(FormLifecycleTest, FailedSaveOnCloseIsReportedAndTheWindowStillCloses) {
+TEST_F(FormLifecycleTest, FailedSaveOnCloseIsReportedAndTheWindowClosesWhenTold) {
     ShowForm();
     MakeDir("std.cfg");  // a folder in the way: the file cannot be written
+    modals_->AnswerNextBox(QMessageBox::Discard);  // close without saving
     form_->close();
     EXPECT_FALSE(form_->isVisible());
     const std::vector<SeenMessageBox> boxes = Boxes();
