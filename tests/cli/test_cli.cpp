@@ -138,7 +138,7 @@ TEST_F(Cli, CommandLineMistakesNameWhatWasWrong) {
         {{"bogus"}, "tessaro-cli: unknown subcommand 'bogus'" + all},
         {{"--quiet", "bogus", "x.cfg"}, "tessaro-cli: unknown subcommand 'bogus'" + all},
         {{},
-         "tessaro-cli: a subcommand is required: show, set, apply, diff, check, get (see "
+         "tessaro-cli: a subcommand is required: show, set, apply, diff, check, get, plan (see "
          "--help)\n"},
         {{"show", "--bogus"},
          "tessaro-cli: The following argument was not expected: --bogus (see --help)\n"},
