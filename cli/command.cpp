@@ -24,6 +24,15 @@ void Print(std::string_view text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
 }
 
+void Notice(std::string message) {
+    for (char& c : message) {
+        if (c == '\n' || c == '\r')
+            c = ' ';
+    }
+    message = "tessaro-cli: " + message + "\n";
+    std::fwrite(message.data(), 1, message.size(), stderr);
+}
+
 namespace {
 
 bool Exists(const std::string& name) {

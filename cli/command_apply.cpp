@@ -32,6 +32,8 @@ class ApplyCommand : public Command {
         if (!dryRun_) {
             if (!WriteInitializationFile(&error))
                 throw Failure(error);
+            if (!error.empty())
+                Notice(error);
             return kDone;
         }
         InitializationFilePreview preview;

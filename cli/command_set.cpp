@@ -57,6 +57,8 @@ class SetCommand : public Command {
         std::string error;
         if (!WriteConfig(config_, &error))
             throw Failure(error);
+        if (!error.empty())
+            Notice(error);
         // Saved as asked; what single precision kept instead is said as check says it.
         for (const Finding& f : precision_) {
             Print(std::string(SeverityName(f.severity)) + " " + f.id + " " + f.keys[0] + ": " +

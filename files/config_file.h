@@ -29,6 +29,7 @@ extern const std::array<ParamRow, 50> ParamTable;
 // receives a short reason for the user. A failed read or write changes nothing. ReadConfig also
 // refuses a file that is no configuration: one with neither an [Option] nor a
 // [device0_tessaro0] section (a configuration lacking some keys reads, the missing ones as 0).
+// WriteConfig may return true with a warning in `error`, as files::WriteFileAtomically does.
 bool ReadConfig(const std::string& name, std::string* error = nullptr);
 bool WriteConfig(const std::string& name, std::string* error = nullptr);
 

@@ -43,10 +43,14 @@ std::string ErrorText(int error) {
 
 int WriteAt(int fd, std::string_view bytes, off_t offset, std::optional<std::size_t> failAfter) {
     const std::size_t allowed = failAfter ? std::min(*failAfter, bytes.size()) : bytes.size();
+    // A slow disk (a test hook) takes its writes in pieces.
+    const std::size_t piece = gFault.slowWriteMicroseconds ? std::size_t{64} << 10 : SIZE_MAX;
     std::size_t done = 0;
     while (done < allowed) {
-        const ssize_t n =
-            ::pwrite(fd, bytes.data() + done, allowed - done, offset + static_cast<off_t>(done));
+        if (gFault.slowWriteMicroseconds)
+            ::usleep(gFault.slowWriteMicroseconds);
+        const ssize_t n = ::pwrite(fd, bytes.data() + done, std::min(allowed - done, piece),
+                                   offset + static_cast<off_t>(done));
         if (n < 0) {
             if (errno == EINTR)
                 continue;

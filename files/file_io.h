@@ -107,6 +107,8 @@ struct WriteFault {
     // file is cut off, one more after that cut (before the flush).
     std::optional<std::size_t> interruptInPlaceAfterBytes{};
     Interruption inPlaceInterruption = Interruption::Stop;
+    // Every write of 64 KiB or less takes this many microseconds longer, as on a slow disk.
+    unsigned slowWriteMicroseconds = 0;
 };
 // Stop: returns false as if the process had died there, leaving the temporary file (or the file
 // written in place and its rollback copy) behind. Abort: the process aborts there.

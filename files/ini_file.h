@@ -10,7 +10,8 @@ class ProfileStore;
 // Reads DirFileBufSize and InternalClockValue into Settings; false when the file is not there.
 bool ReadIni(const std::string& name, std::string* error = nullptr);
 // Writes the 49 owned keys, carrying each value's comment over; false (with a reason) when the
-// file cannot be written, in which case the file on disk is unchanged.
+// file cannot be written, in which case the file on disk is unchanged. True with a text in `error`
+// is a warning: written, but not wholly confirmed (see files::WriteFileAtomically).
 bool WriteIni(const std::string& name, std::string* error = nullptr);
 
 // The same on a file already in memory (WriteIni is one load, this, and one save).

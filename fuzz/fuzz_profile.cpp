@@ -5,7 +5,9 @@
 // - a file is taken as a configuration exactly when it has one of the two sections, and a refused
 //   one changes nothing;
 // - a configuration file written from what was read reads back to the same file;
-// - a save that fails leaves the file as it was;
+// - a save that fails leaves the file as it was, whether it was written atomically or in place;
+// - a save in place cut off anywhere leaves the old or the new file once the next start has settled
+//   it, and no rollback copy outlives a save;
 // - WriteIni keeps every line that holds no key it writes byte for byte and in order, its values
 //   read back as written, and a second WriteIni changes nothing and saves nothing;
 // - after any write, the key reads back as written, and a fresh read of the new bytes agrees.
@@ -18,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -51,9 +54,8 @@ std::string ExpectedRead(std::string_view value) {
 std::string gFolder;
 
 void RemoveFolder() {
-    std::remove((gFolder + "/fuzz.cfg").c_str());
-    std::remove((gFolder + "/fuzz.ini").c_str());
-    ::rmdir(gFolder.c_str());
+    std::error_code ignored;
+    std::filesystem::remove_all(gFolder, ignored);
 }
 
 std::string PathOf(const char* name) {
@@ -63,6 +65,8 @@ std::string PathOf(const char* name) {
         Check(::mkdtemp(pattern.data()) != nullptr, "a private folder can be made");
         gFolder = pattern;
         std::atexit(RemoveFolder);
+        // The rollback copies of the saves in place go there too.
+        ::setenv("XDG_STATE_HOME", (gFolder + "/state").c_str(), 1);
     }
     return gFolder + "/" + name;
 }
@@ -126,6 +130,12 @@ std::vector<std::string_view> KeptLines(std::string_view bytes) {
         lines.push_back(line);
     }
     return lines;
+}
+
+bool NoRollbackCopies() {
+    std::error_code ignored;
+    return std::filesystem::directory_iterator(files::RollbackFolder(), ignored) ==
+           std::filesystem::directory_iterator();
 }
 
 void AsProfile(const std::string& input) {
@@ -218,13 +228,31 @@ void AsInitializationFile(const TSettings& written, const std::string& input) {
     const std::string path = PathOf("fuzz.ini");
     WriteFile(path, input);
     // A disk that fills up midway: the save fails, or there was nothing to save, and the file is
-    // as it was either way.
-    files::SetWriteFaultForTesting(files::WriteFault{input.size() % 977});
+    // as it was either way. Every other input is written in place, as in a read-only folder.
+    const bool inPlace = input.size() % 2 == 1;
+    files::SetWriteFaultForTesting({.failAfterBytes = input.size() % 977, .writeInPlace = inPlace});
     WriteIni(path);
     files::SetWriteFaultForTesting({});
     Check(ReadFile(path) == input, "a failed save leaves the file as it was");
+    Check(NoRollbackCopies(), "a failed save that put the old bytes back leaves no copy");
+    files::SetWriteFaultForTesting({.writeInPlace = inPlace});
     Check(WriteIni(path), "an initialization file is written");
+    files::SetWriteFaultForTesting({});
     const std::string out = ReadFile(path);
+    Check(NoRollbackCopies(), "a save leaves no rollback copy");
+
+    // A save in place killed after any number of bytes, then the next start.
+    WriteFile(path, input);
+    files::SetWriteFaultForTesting(
+        {.writeInPlace = true,
+         .interruptInPlaceAfterBytes = (input.size() * 7) % (out.size() + 2)});
+    WriteIni(path);
+    files::SetWriteFaultForTesting({});
+    files::RecoverInterruptedSaves();
+    const std::string settled = ReadFile(path);
+    Check(settled == input || settled == out, "a cut-off save in place is settled whole");
+    Check(NoRollbackCopies(), "the next start leaves no rollback copy");
+    WriteFile(path, out);
 
     // A last line without a line break gets one when something is added after it.
     const std::string ended = input + "\r\n";

@@ -8,6 +8,7 @@
 
 #include "core/errors.h"
 #include "core/settings.h"
+#include "files/file_io.h"
 #include "ui/error_display.h"
 #include "ui/startup.h"
 #include "ui/translations.h"
@@ -39,6 +40,12 @@ int main(int argc, char** argv) {
         QSettings remembered(QSettings::NativeFormat, QSettings::UserScope,
                              QStringLiteral("TESSARO"), QStringLiteral("tessaro-master"));
         SettleWorkingFolder(remembered, QDir::homePath(), AskForWorkingFolder);
+    }
+
+    // Saves in place that a kill cut off, by this program or the command line, are undone first.
+    for (const std::string& message : files::RecoverInterruptedSaves()) {
+        ShowFileFailure(nullptr, QString::fromUtf8("Запись файла была прервана."),
+                        QString::fromLocal8Bit(message));
     }
 
     try {

@@ -401,6 +401,11 @@ void TGForm::FormClose(QObject*) {
                         Text("Настройки не сохранены: не удалось записать файл ") +
                             QString::fromLatin1(TSettings::StartupConfigName) + u'.',
                         FromLocal(reason));
+    } else if (!reason.empty()) {
+        ShowFileFailure(this,
+                        Text("Настройки сохранены, но не всё удалось подтвердить: ") +
+                            QString::fromLatin1(TSettings::StartupConfigName),
+                        FromLocal(reason));
     }
 }
 

@@ -160,6 +160,11 @@ void TGForm::Button13Click(QObject*) {
         ShowFileFailure(this, Text("Файл конфигурации не записан: ") + path, FromLocal(reason));
         return;
     }
+    if (!reason.empty()) {
+        ShowFileFailure(this,
+                        Text("Файл конфигурации записан, но не всё удалось подтвердить: ") + path,
+                        FromLocal(reason));
+    }
     ConfigNameFromPath(ToFileName(path));
     Refresh();
 }

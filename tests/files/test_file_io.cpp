@@ -342,6 +342,7 @@ struct FlushCase {
     std::string error;  // the rollback folder (and a copy's name in it) as "<copy>"
     std::string bytes;  // the file afterwards
     int fileFlushes, folderFlushes, rollbackFlushes;
+    std::size_t copiesLeft = 0;  // rollback copies kept for the next start
 };
 
 class SaveFlushes : public FileTest, public ::testing::WithParamInterface<FlushCase> {};
@@ -367,6 +368,7 @@ TEST_P(SaveFlushes, AreDoneAndTheirFailuresTold) {
     EXPECT_EQ(counts.fileFlushes, c.fileFlushes);
     EXPECT_EQ(counts.folderSyncs, c.folderFlushes);
     EXPECT_EQ(counts.rollbackFlushes, c.rollbackFlushes);
+    EXPECT_EQ(RollbackCopies().size(), c.copiesLeft);
     // A failed flush of the file put back in place leaves the copy; the next start finds the old
     // bytes there and drops it without a word.
     files::SetWriteFaultForTesting({});
@@ -392,7 +394,7 @@ INSTANTIATE_TEST_SUITE_P(
                   kIoError +
                       "; the bytes it held before could not all be put back, and are put back from "
                       "\"<copy>\" at the next start",
-                  kOriginal, 0, 0, 2},
+                  kOriginal, 0, 0, 2, 1},
         FlushCase{"in_place_rollback", InPlace({.failFlush = files::Flush::Rollback}), false,
                   "cannot write \"a.cfg\": its old bytes cannot be kept in \"<copy>\" while it "
                   "is written in place (Input/output error)",

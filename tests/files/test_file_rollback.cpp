@@ -241,6 +241,14 @@ INSTANTIATE_TEST_SUITE_P(
     Changes, StaleCopy,
     ::testing::Values(
         Since{"rewritten", [] { WriteBytes("a.ini", "other"); }, kChanged, 0},
+        Since{"edited",
+              [] {
+                  std::string bytes = ReadBytes("a.ini");
+                  bytes[10] = '#';
+                  WriteBytes("a.ini", bytes);
+              },
+              kChanged, 0},
+        Since{"cut_short", [] { fs::resize_file("a.ini", 10); }, kChanged, 0},
         Since{"grown", [] { WriteBytes("a.ini", ReadBytes("a.ini") + "x"); }, kChanged, 0},
         Since{"replaced",
               [] {

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "files/file_io.h"
 #include "tests/ui/support_form.h"
 #include "ui/error_display.h"
 #include "ui/ugform.h"
@@ -117,6 +118,23 @@ TEST_F(FormLifecycleTest, FailedSaveOnCloseIsReportedAndTheWindowStillCloses) {
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_TRUE(boxes[0].text.contains("std.cfg")) << boxes[0].text.toStdString();
     EXPECT_TRUE(boxes[0].text.contains(U("не сохранены"))) << boxes[0].text.toStdString();
+}
+
+// Written, but its folder's flush failed: the box says the settings were saved and what could not
+// be confirmed, not that they were lost.
+TEST_F(FormLifecycleTest, ASaveOnCloseNotWhollyConfirmedSaysItWasWritten) {
+    ShowForm();
+    files::SetWriteFaultForTesting({.failFlush = files::Flush::Folder});
+    form_->close();
+    files::SetWriteFaultForTesting({});
+    EXPECT_TRUE(QFile::exists(Path("std.cfg")));
+    const std::vector<SeenMessageBox> boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].text.contains(U("Настройки сохранены, но")))
+        << boxes[0].text.toStdString();
+    EXPECT_TRUE(
+        boxes[0].text.contains("\"std.cfg\" was written, but its folder could not be flushed"))
+        << boxes[0].text.toStdString();
 }
 
 TEST_F(FormLifecycleTest, FailedIniWriteIsReportedAndChangesNothing) {
