@@ -46,27 +46,28 @@ std::string NotFound(const std::string& name) {
 
 }  // namespace
 
-StartupFiles OpenAsWindow(const std::optional<std::string>& config) {
-    Settings = TSettings{};
+StartupFiles OpenAsWindow(TSettings& settings, const std::optional<std::string>& config) {
+    settings = TSettings{};
     if (config && !Exists(*config))
         throw Failure(NotFound(*config));
-    const StartupFiles files = LoadStartupFiles(config.value_or(TSettings::StartupConfigName));
-    if (files.config == FileLoad::Failed)
+    const StartupFiles files =
+        LoadStartupFiles(settings, config.value_or(TSettings::StartupConfigName));
+    if (files.config == files::LoadStatus::Failed)
         throw Failure(files.configError);
-    if (files.ini == FileLoad::Failed)
+    if (files.ini == files::LoadStatus::Failed)
         throw Failure(files.iniError);
     return files;
 }
 
-void LoadConfiguration(const std::string& config, bool mayBeMissing) {
-    Settings = TSettings{};
+void LoadConfiguration(TSettings& settings, const std::string& config, bool mayBeMissing) {
+    settings = TSettings{};
     if (!Exists(config)) {
         if (mayBeMissing)
             return;
         throw Failure(NotFound(config));
     }
     std::string error;
-    if (!ReadConfig(config, &error))
+    if (!ReadConfig(config, settings, &error))
         throw Failure(error);
 }
 

@@ -53,15 +53,15 @@ void Print(std::string_view text);
 // was done but not wholly confirmed, an interrupted save undone at the start.
 void Notice(std::string message);
 
-// Settings as a freshly opened window holds them in the working directory: the defaults, then
+// `settings` as a freshly opened window holds them in the working directory: the defaults, then
 // `config` (std.cfg when not given), exam_ddc.ini and the recording size. A configuration named on
 // the command line must exist; std.cfg may be missing, as at the window's first start. Any file
 // that is there but cannot be read is a Failure: a script must not go on with defaults where the
 // user's settings were meant.
-StartupFiles OpenAsWindow(const std::optional<std::string>& config);
+StartupFiles OpenAsWindow(TSettings& settings, const std::optional<std::string>& config);
 
-// Settings as a configuration file alone gives them: the defaults, then `config`, which must
+// `settings` as a configuration file alone gives them: the defaults, then `config`, which must
 // exist unless `mayBeMissing`. Throws Failure when it cannot be read.
-void LoadConfiguration(const std::string& config, bool mayBeMissing);
+void LoadConfiguration(TSettings& settings, const std::string& config, bool mayBeMissing);
 
 }  // namespace cli

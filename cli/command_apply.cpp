@@ -27,17 +27,17 @@ class ApplyCommand : public Command {
     }
 
     int Run() override {
-        OpenAsWindow(config_);
+        OpenAsWindow(settings_, config_);
         std::string error;
         if (!dryRun_) {
-            if (!WriteInitializationFile(&error))
+            if (!WriteInitializationFile(settings_, &error))
                 throw Failure(error);
             if (!error.empty())
                 Notice(error);
             return kDone;
         }
         InitializationFilePreview preview;
-        if (!PreviewInitializationFile(preview, &error))
+        if (!PreviewInitializationFile(settings_, preview, &error))
             throw Failure(error);
         const std::string name = TSettings::IniFileName;
         Print(
@@ -47,6 +47,7 @@ class ApplyCommand : public Command {
 
   private:
     std::optional<std::string> config_;
+    TSettings settings_;
     bool dryRun_ = false;
 };
 

@@ -5,6 +5,7 @@
 #include "cli/command.h"
 #include "cli/setting_text.h"
 #include "core/checks.h"
+#include "files/disk_view.h"
 
 namespace cli {
 namespace {
@@ -35,9 +36,9 @@ class CheckCommand : public Command {
     }
 
     int Run() override {
-        OpenAsWindow(config_);
+        OpenAsWindow(settings_, config_);
         const DiskView disk;
-        const std::vector<Finding> findings = RunChecks({Settings, disk});
+        const std::vector<Finding> findings = RunChecks({settings_, disk});
         if (json_) {
             nlohmann::ordered_json document = nlohmann::ordered_json::array();
             for (const Finding& f : findings) {
@@ -67,6 +68,7 @@ class CheckCommand : public Command {
   private:
     std::optional<std::string> config_;
     bool json_ = false;
+    TSettings settings_;
 };
 
 }  // namespace

@@ -19,16 +19,31 @@ struct Loaded {
     nlohmann::ordered_json json = nlohmann::ordered_json::object();
 };
 
+Value ValueOf(const SettingRow& row, const TSettings& settings) {
+    switch (TypeOf(row)) {
+        case FieldType::Integer:
+            return IntegerOf(row, settings);
+        case FieldType::Single:
+            return SingleOf(row, settings);
+        case FieldType::Double:
+            return DoubleOf(row, settings);
+        case FieldType::String:
+            break;
+    }
+    return StringOf(row, settings);
+}
+
 Loaded Load(const std::string& config) {
-    LoadConfiguration(config, false);
+    TSettings settings;
+    LoadConfiguration(settings, config, false);
     Loaded loaded;
-    const auto fileTexts = ParamFileTexts();
-    for (std::size_t i = 0; i < ParamTable.size(); ++i) {
-        const ParamRow& row = ParamTable[i];
-        loaded.values.push_back(std::visit([](auto* field) { return Value(*field); }, row.field));
+    const auto fileTexts = ConfigFileTexts(settings);
+    const auto rows = RowsOf(FileOf::Config);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        loaded.values.push_back(ValueOf(*rows[i], settings));
         loaded.fileTexts.push_back(fileTexts[i]);
-        loaded.exactTexts.push_back(ExactText(row));
-        PutJsonValue(loaded.json, row);
+        loaded.exactTexts.push_back(ExactText(*rows[i], settings));
+        PutJsonValue(loaded.json, *rows[i], settings);
     }
     return loaded;
 }
@@ -54,10 +69,11 @@ class DiffCommand : public Command {
         const Loaded b = Load(b_);
         std::string text;
         nlohmann::ordered_json document = nlohmann::ordered_json::object();
-        for (std::size_t i = 0; i < ParamTable.size(); ++i) {
+        const auto rows = RowsOf(FileOf::Config);
+        for (std::size_t i = 0; i < rows.size(); ++i) {
             if (a.values[i] == b.values[i])
                 continue;
-            const std::string key = ParamTable[i].key;
+            const std::string key = rows[i]->key;
             // Reals the file spells alike (1.26 and 1.3 both as 1.3) are shown exactly.
             const bool sameSpelling = a.fileTexts[i] == b.fileTexts[i];
             text += key + ": " + (sameSpelling ? a.exactTexts[i] : a.fileTexts[i]) + " -> " +

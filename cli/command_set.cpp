@@ -33,18 +33,18 @@ class SetCommand : public Command {
     }
 
     int Run() override {
-        LoadConfiguration(config_, true);
+        LoadConfiguration(settings_, config_, true);
         for (const std::string& assignment : assignments_) {
             const std::size_t equals = assignment.find('=');
             if (equals == std::string::npos)
                 throw Failure(config_ + ": '" + assignment + "' is not KEY=VALUE");
             const std::string key = assignment.substr(0, equals);
-            const ParamRow* row = FindParam(key);
+            const SettingRow* row = FindConfigSetting(key);
             if (row == nullptr)
                 throw Failure(config_ + ": " + key + " is not a key of a configuration file");
             try {
                 const std::string_view text = std::string_view(assignment).substr(equals + 1);
-                SetParamFromText(*row, text);
+                SetSettingFromText(*row, settings_, text);
                 NotePrecision(*row, text);
             } catch (const SettingsError& e) {
                 // The message names the key already when it is about the key's own values.
@@ -55,7 +55,7 @@ class SetCommand : public Command {
             }
         }
         std::string error;
-        if (!WriteConfig(config_, &error))
+        if (!WriteConfig(config_, settings_, &error))
             throw Failure(error);
         if (!error.empty())
             Notice(error);
@@ -69,19 +69,19 @@ class SetCommand : public Command {
 
   private:
     // A frequency held in single precision that keeps another whole number of hertz than given.
-    void NotePrecision(const ParamRow& row, std::string_view text) {
-        const auto* stored = std::get_if<float*>(&row.field);
-        if (stored == nullptr)
+    void NotePrecision(const SettingRow& row, std::string_view text) {
+        if (TypeOf(row) != FieldType::Single)
             return;
         const std::string key = row.key;
         if (key != "FreqNC0" && !key.starts_with("FrequencyNCO"))
             return;
         std::erase_if(precision_, [&](const Finding& f) { return f.keys[0] == key; });
-        if (auto f = NcoPrecisionFinding(key, ParseReal(text, '.'), **stored))
+        if (auto f = NcoPrecisionFinding(key, ParseReal(text, '.'), SingleOf(row, settings_)))
             precision_.push_back(std::move(*f));
     }
 
     std::vector<Finding> precision_;
+    TSettings settings_;
     std::string config_;
     std::vector<std::string> assignments_;
 };

@@ -72,9 +72,9 @@ class ShowCommand : public Command {
     }
 
     int Run() override {
-        const StartupFiles files = OpenAsWindow(config_);
+        const StartupFiles files = OpenAsWindow(settings_, config_);
         const RecordingSizeStatus status =
-            ComputeRecordingSize(Settings, Settings.DirSamplesPerChannel).status;
+            ComputeRecordingSize(settings_, settings_.DirSamplesPerChannel).status;
         if (json_)
             PrintJson(files, status);
         else
@@ -85,31 +85,37 @@ class ShowCommand : public Command {
   private:
     void PrintText(const StartupFiles& files, RecordingSizeStatus status) const {
         const std::string configName = config_.value_or(TSettings::StartupConfigName);
-        std::string out = "Configuration: " + configName +
-                          (files.config == FileLoad::Loaded ? "" : " (not found: the defaults)") +
-                          "\n";
+        std::string out =
+            "Configuration: " + configName +
+            (files.config == files::LoadStatus::Loaded ? "" : " (not found: the defaults)") + "\n";
         out += std::string("Initialization file: ") + TSettings::IniFileName +
-               (files.ini == FileLoad::Loaded ? "" : " (not found: its defaults)") + "\n\n";
+               (files.ini == files::LoadStatus::Loaded ? "" : " (not found: its defaults)") +
+               "\n\n";
         out += Row("Key", "Value", "Unit", "Meaning");
-        const auto texts = ParamFileTexts();
-        for (std::size_t i = 0; i < ParamTable.size(); ++i) {
-            const SettingNote note = NoteOf(ParamTable[i]);
-            out += Row(ParamTable[i].key, texts[i], note.unit, note.meaning);
+        const auto texts = ConfigFileTexts(settings_);
+        const auto rows = RowsOf(FileOf::Config);
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const SettingNote note = NoteOf(*rows[i]);
+            out += Row(rows[i]->key, texts[i], note.unit, note.meaning);
         }
-        out += Row("DirFileBufSize", files::DecimalText(Settings.DirFileBufSize), "KB",
-                   "size of one recording buffer (from exam_ddc.ini)");
-        out += Row("InternalClockValue", files::FixedText(Settings.InternalClockValue, 1), "Hz",
-                   "frequency of the internal clock generator (from exam_ddc.ini)");
+        for (const SettingRow& row : SettingCatalogue()) {
+            if (!row.iniRead)
+                continue;
+            const std::string value = TypeOf(row) == FieldType::Integer
+                                          ? files::DecimalText(IntegerOf(row, settings_))
+                                          : files::FixedText(RealOf(row, settings_), 1);
+            out += Row(row.key, value, row.unit, row.meaning);
+        }
 
         out += "\nRecording size\n";
-        out += Row("  requested", files::DecimalText(Settings.DirSamplesPerChannel), "samples",
+        out += Row("  requested", files::DecimalText(settings_.DirSamplesPerChannel), "samples",
                    "per channel, asked for");
         if (status == RecordingSizeStatus::Ok) {
-            out += Row("  DirNumBufWrite", files::DecimalText(Settings.DirNumBufWrite), "buffers",
+            out += Row("  DirNumBufWrite", files::DecimalText(settings_.DirNumBufWrite), "buffers",
                        "written to the file");
-            out += Row("  actual", files::DecimalText(Settings.DirRealSamplesPerChannel), "samples",
-                       "per channel, recorded in whole buffers");
-            out += Row("  file size", files::DecimalText(Settings.DirFileSizeKB), "KB", "");
+            out += Row("  actual", files::DecimalText(settings_.DirRealSamplesPerChannel),
+                       "samples", "per channel, recorded in whole buffers");
+            out += Row("  file size", files::DecimalText(settings_.DirFileSizeKB), "KB", "");
         } else {
             out += std::string("  no result: ") + TextOf(status).why + "\n";
         }
@@ -118,26 +124,27 @@ class ShowCommand : public Command {
 
     void PrintJson(const StartupFiles& files, RecordingSizeStatus status) const {
         nlohmann::ordered_json document = nlohmann::ordered_json::object();
-        for (const ParamRow& row : ParamTable)
-            PutJsonValue(document, row);
+        for (const SettingRow* row : RowsOf(FileOf::Config))
+            PutJsonValue(document, *row, settings_);
         document["exam_ddc.ini"] = {
-            {"found", files.ini == FileLoad::Loaded},
-            {"DirFileBufSize", Settings.DirFileBufSize},
-            {"InternalClockValue", Settings.InternalClockValue},
+            {"found", files.ini == files::LoadStatus::Loaded},
+            {"DirFileBufSize", settings_.DirFileBufSize},
+            {"InternalClockValue", settings_.InternalClockValue},
         };
         const bool ok = status == RecordingSizeStatus::Ok;
         document["recording"] = {
             {"status", TextOf(status).name},
-            {"DirSamplesPerChannel", Settings.DirSamplesPerChannel},
-            {"DirNumBufWrite", Settings.DirNumBufWrite},
-            {"DirRealSamplesPerChannel", ok ? Settings.DirRealSamplesPerChannel : 0},
-            {"DirFileSizeKB", Settings.DirFileSizeKB},
+            {"DirSamplesPerChannel", settings_.DirSamplesPerChannel},
+            {"DirNumBufWrite", settings_.DirNumBufWrite},
+            {"DirRealSamplesPerChannel", ok ? settings_.DirRealSamplesPerChannel : 0},
+            {"DirFileSizeKB", settings_.DirFileSizeKB},
         };
         Print(JsonText(document));
     }
 
     std::optional<std::string> config_;
     bool json_ = false;
+    TSettings settings_;
 };
 
 }  // namespace

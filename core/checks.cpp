@@ -5,7 +5,7 @@
 #include <limits>
 
 #include "core/recording_size.h"
-#include "core/setting_choices.h"
+#include "core/setting_catalogue.h"
 
 namespace {
 
@@ -308,24 +308,13 @@ void AdcChannels(const CheckInput& in, std::vector<Finding>& out) {
         {Number(Hex(s.ChannelMask))});
 }
 
-// The settings the window shows as item lists, switches and boxes; what it offers for each is
-// SettingChoice's, the same the command line's "set" keeps to. DataFormat and the channels' ADC
+// The settings the window shows as item lists, switches and boxes; what it offers for each is the
+// catalogue's, the same the command line's "set" keeps to. DataFormat and the channels' ADC
 // numbers have rules of their own; the selection for the common frequency reaches no run.
-// clang-format off
-const std::pair<const char*, int32_t TSettings::*> kChoiceFields[] = {
-    {"SamplesPerChannel", &TSettings::SamplesPerChannel},
-    {"EnableDDC",         &TSettings::EnableDDC},
-    {"WorkMode",          &TSettings::WorkMode},
-    {"ClockSource",       &TSettings::ClockSource},
-    {"Dither",            &TSettings::Dither},
-    {"StartSource",       &TSettings::StartSource},
-    {"MasterMode",        &TSettings::MasterMode},
-    {"DDCSyncMode",       &TSettings::DDCSyncMode},
-    {"DDCChannelMask",    &TSettings::DDCChannelMask},
-    {"ChannelMask",       &TSettings::ChannelMask},
-    {"AdcGainMask",       &TSettings::AdcGainMask},
-};
-// clang-format on
+bool ChoiceRuleOf(const SettingRow& row) {
+    return (!row.options.empty() || row.maskBits > 0) && row.iniWrite == IniWrite::Always &&
+           !std::holds_alternative<int32_t(TSettings::*)[kDdcChannels]>(row.field.member);
+}
 
 void EnumValue(const CheckInput& in, std::vector<Finding>& out) {
     const TSettings& s = in.settings;
@@ -334,18 +323,18 @@ void EnumValue(const CheckInput& in, std::vector<Finding>& out) {
             std::string(key) + " " + value + " is not offered by the window (" + shown + ")",
             {Text(key), Number(value), Number(shown)});
     };
-    for (const auto& [key, field] : kChoiceFields) {
-        const SettingChoice* choice = FindSettingChoice(key);
-        if (choice == nullptr) {
+    for (const SettingRow& row : SettingCatalogue()) {
+        const char* key = row.key;
+        if (!ChoiceRuleOf(row)) {
             continue;
         }
-        const int32_t value = s.*field;
-        if (choice->maskBits > 0) {
-            const uint32_t all = choice->maskBits >= 32 ? ~0u : (1u << choice->maskBits) - 1u;
+        const int32_t value = IntegerOf(row, s);
+        if (row.maskBits > 0) {
+            const uint32_t all = row.maskBits >= 32 ? ~0u : (1u << row.maskBits) - 1u;
             const uint32_t bits = static_cast<uint32_t>(value);
             if ((bits & ~all) != 0) {
                 add(key, Hex(value), "0x0 ... " + Hex(static_cast<int32_t>(all)));
-            } else if (choice->zeroRefused && bits == 0 && DdcMode(s)) {
+            } else if (row.zeroRefused && bits == 0 && DdcMode(s)) {
                 // The window never leaves the DDC channels all disabled; only a file does. In ADC
                 // mode they are not used.
                 add(key, Hex(value), "0x1 ... " + Hex(static_cast<int32_t>(all)));
@@ -354,9 +343,9 @@ void EnumValue(const CheckInput& in, std::vector<Finding>& out) {
         }
         std::string shown;
         bool offered = false;
-        for (const int32_t v : choice->values) {
-            offered = offered || v == value;
-            shown += (shown.empty() ? "" : ", ") + std::to_string(v);
+        for (const SettingOption& option : row.options) {
+            offered = offered || option.value == value;
+            shown += (shown.empty() ? "" : ", ") + std::to_string(option.value);
         }
         if (!offered) {
             add(key, std::to_string(value), shown);

@@ -66,18 +66,6 @@ class FileSystemView {
     virtual IniFileState IniFile(const std::string& name) const = 0;
 };
 
-// The real disk.
-class DiskView : public FileSystemView {
-  public:
-    bool IsFile(const std::string& path) const override;
-    bool IsFolder(const std::string& path) const override;
-    std::optional<std::string> FindIgnoringCase(const std::string& folder,
-                                                const std::string& name) const override;
-    bool IsWritableFolder(const std::string& path) const override;
-    std::optional<std::uint64_t> FreeBytes(const std::string& folder) const override;
-    IniFileState IniFile(const std::string& name) const override;
-};
-
 // Another view with its slow answers (free space, the initialization file) kept for `lifetime`,
 // so that a window can check at every refresh. The clock is replaceable for tests.
 class CachedFileSystemView : public FileSystemView {

@@ -43,7 +43,7 @@ std::string FileNameOfPath(std::string_view path) {
     return std::string(sep == std::string_view::npos ? path : path.substr(sep + 1));
 }
 
-void SetChannelAdcs(int channel, uint32_t adcsTicked) {
+void SetChannelAdcs(TSettings& s, int channel, uint32_t adcsTicked) {
     CheckChannel(channel);
     int ticked[kAdcs];
     int count = 0;
@@ -52,100 +52,100 @@ void SetChannelAdcs(int channel, uint32_t adcsTicked) {
             ticked[count++] = j;
     }
     if (count == 0) {
-        BitClear(Settings.DDCChannelMask, channel);
+        BitClear(s.DDCChannelMask, channel);
     } else if (count == 1) {
-        BitSet(Settings.DDCChannelMask, channel);
-        Settings.InputSource[channel] = ticked[0];
+        BitSet(s.DDCChannelMask, channel);
+        s.InputSource[channel] = ticked[0];
     } else {
         for (int k = 0; k < count; ++k) {
-            if (ticked[k] != Settings.InputSource[channel]) {
-                Settings.InputSource[channel] = ticked[k];
+            if (ticked[k] != s.InputSource[channel]) {
+                s.InputSource[channel] = ticked[k];
                 break;
             }
         }
     }
-    if (Settings.DDCChannelMask == 0) {
-        EnableOnlyChannel0();
+    if (s.DDCChannelMask == 0) {
+        EnableOnlyChannel0(s);
     }
 }
 
-void EnableAllChannels() {
-    Settings.DDCChannelMask = 0xFFFF;
+void EnableAllChannels(TSettings& s) {
+    s.DDCChannelMask = 0xFFFF;
 }
 
-void EnableOnlyChannel0() {
-    Settings.DDCChannelMask = 1;
-    Settings.InputSource[0] = 0;
+void EnableOnlyChannel0(TSettings& s) {
+    s.DDCChannelMask = 1;
+    s.InputSource[0] = 0;
 }
 
-void AllChannelsToAdc(int adc) {
+void AllChannelsToAdc(TSettings& s, int adc) {
     CheckAdc(adc);
-    for (int32_t& source : Settings.InputSource)
+    for (int32_t& source : s.InputSource)
         source = adc;
 }
 
-void SetChannelFrequency(int channel, std::string_view text, char decimalSeparator) {
+void SetChannelFrequency(TSettings& s, int channel, std::string_view text, char decimalSeparator) {
     CheckChannel(channel);
-    Settings.FrequencyNCO[channel] = ParseSingle(text, decimalSeparator);
+    s.FrequencyNCO[channel] = ParseSingle(text, decimalSeparator);
 }
 
-void ApplyFrequencyToAll(std::string_view text, char decimalSeparator) {
-    ApplyFrequencyToAll(ParseSingle(text, decimalSeparator));
+void ApplyFrequencyToAll(TSettings& s, std::string_view text, char decimalSeparator) {
+    ApplyFrequencyToAll(s, ParseSingle(text, decimalSeparator));
 }
 
-void ApplyFrequencyToAll(float frequency) {
-    for (float& f : Settings.FrequencyNCO)
+void ApplyFrequencyToAll(TSettings& s, float frequency) {
+    for (float& f : s.FrequencyNCO)
         f = frequency;
 }
 
-void ApplyFrequencyToSelected(std::string_view text, char decimalSeparator,
+void ApplyFrequencyToSelected(TSettings& s, std::string_view text, char decimalSeparator,
                               uint32_t channelsTicked) {
-    ApplyFrequencyToSelected(ParseSingle(text, decimalSeparator), channelsTicked);
+    ApplyFrequencyToSelected(s, ParseSingle(text, decimalSeparator), channelsTicked);
 }
 
-void ApplyFrequencyToSelected(float frequency, uint32_t channelsTicked) {
+void ApplyFrequencyToSelected(TSettings& s, float frequency, uint32_t channelsTicked) {
     for (int i = 0; i < kDdcChannels; ++i) {
         if ((channelsTicked >> i) & 1u)
-            Settings.FrequencyNCO[i] = frequency;
+            s.FrequencyNCO[i] = frequency;
     }
 }
 
-void SetClockSource(int item) {
-    Settings.ClockSource = item;
+void SetClockSource(TSettings& s, int item) {
+    s.ClockSource = item;
 }
 
-void SetClockValue(std::string_view text, char decimalSeparator) {
+void SetClockValue(TSettings& s, std::string_view text, char decimalSeparator) {
     const double value = ParseReal(text, decimalSeparator);
     CheckFitsSettingsFiles(value, text);
-    (Settings.ClockSource != 0 ? Settings.ExternalClockValue : Settings.InternalClockValue) = value;
+    (s.ClockSource != 0 ? s.ExternalClockValue : s.InternalClockValue) = value;
 }
 
-void SetDataFormat16() {
-    Settings.DataFormat = 0;
+void SetDataFormat16(TSettings& s) {
+    s.DataFormat = 0;
 }
-void SetDataFormat24() {
-    Settings.DataFormat = 4;
-}
-
-void SetDirSamplesPerChannel(std::string_view text) {
-    Settings.DirSamplesPerChannel = ParseInteger(text);
+void SetDataFormat24(TSettings& s) {
+    s.DataFormat = 4;
 }
 
-void SetDirFileName(std::string_view text) {
+void SetDirSamplesPerChannel(TSettings& s, std::string_view text) {
+    s.DirSamplesPerChannel = ParseInteger(text);
+}
+
+void SetDirFileName(TSettings& s, std::string_view text) {
     CheckStoredName(text, "The file name for direct recording");
-    Settings.DirFileName = std::string(text);
+    s.DirFileName = std::string(text);
 }
 
-void SetDdcProgramFile(std::string_view text) {
+void SetDdcProgramFile(TSettings& s, std::string_view text) {
     CheckStoredName(text, "The DDC program file name");
-    Settings.DDCProgramFile = std::string(text);
+    s.DDCProgramFile = std::string(text);
 }
 
 // The program file is stored relative to the parent of its folder ("PRGFILES\IsGsm.prg"), with a
 // backslash whatever the platform, as the acquisition program expects. A file with no folder
 // around it (a bare name, or one lying in a root such as "D:\" or "/") is stored by its bare
 // name, which the acquisition program looks up in the working directory.
-void SetDdcProgramFromPath(std::string_view path) {
+void SetDdcProgramFromPath(TSettings& s, std::string_view path) {
     CheckNoLineBreak(path, "The DDC program file name");
     const std::size_t sep = LastSeparator(path);
     const std::string_view file = sep == std::string_view::npos ? path : path.substr(sep + 1);
@@ -163,16 +163,16 @@ void SetDdcProgramFromPath(std::string_view path) {
         }
     }
     CheckStoredName(stored, "The DDC program file name");
-    Settings.DDCProgramFile = std::move(stored);
+    s.DDCProgramFile = std::move(stored);
 }
 
 // The name is shown, not kept in a file, so blanks around it do no harm.
-void ConfigNameFromPath(std::string_view path) {
+void ConfigNameFromPath(TSettings& s, std::string_view path) {
     CheckNoLineBreak(path, "The configuration file name");
     std::string name = FileNameOfPath(path);
     if (name.empty()) {
         throw SettingsError("'" + std::string(path) + "' names no file");
     }
     CheckStringLength(name, "The configuration file name");
-    Settings.CurrentConfigName = std::move(name);
+    s.CurrentConfigName = std::move(name);
 }

@@ -74,17 +74,17 @@ RecordingSize ComputeRecordingSize(const TSettings& settings, int32_t requested)
     return result;
 }
 
-int32_t RecordingSizeCalc(int32_t requested) {
-    const RecordingSize size = ComputeRecordingSize(Settings, requested);
+int32_t RecordingSizeCalc(TSettings& settings, int32_t requested) {
+    const RecordingSize size = ComputeRecordingSize(settings, requested);
     if (size.status == RecordingSizeStatus::UnknownMode) {
         // Nothing is computed in an unknown mode; the previous figures stay.
-        return Settings.DirRealSamplesPerChannel;
+        return settings.DirRealSamplesPerChannel;
     }
-    if (Settings.EnableDDC == 1) {
-        Settings.DdcBytesPerSample = size.bytesPerSample;
+    if (settings.EnableDDC == 1) {
+        settings.DdcBytesPerSample = size.bytesPerSample;
     }
-    Settings.DirNumBufWrite = size.buffers;
-    Settings.DirFileSizeKB = size.fileSizeKB;
+    settings.DirNumBufWrite = size.buffers;
+    settings.DirFileSizeKB = size.fileSizeKB;
     return size.realSamples;
 }
 
@@ -104,12 +104,12 @@ std::optional<int32_t> SamplesInBuffers(const TSettings& settings, int32_t buffe
     return static_cast<int32_t>(samples);
 }
 
-void CountEnabledChannels() {
-    Settings.EnabledDdcCount = BitCount(Settings.DDCChannelMask, kDdcChannels);
-    Settings.EnabledAdcCount = BitCount(Settings.ChannelMask, kAdcs);
+void CountEnabledChannels(TSettings& settings) {
+    settings.EnabledDdcCount = BitCount(settings.DDCChannelMask, kDdcChannels);
+    settings.EnabledAdcCount = BitCount(settings.ChannelMask, kAdcs);
 }
 
-void RecomputeRecordingSize() {
-    CountEnabledChannels();
-    Settings.DirRealSamplesPerChannel = RecordingSizeCalc(Settings.DirSamplesPerChannel);
+void RecomputeRecordingSize(TSettings& settings) {
+    CountEnabledChannels(settings);
+    settings.DirRealSamplesPerChannel = RecordingSizeCalc(settings, settings.DirSamplesPerChannel);
 }

@@ -26,9 +26,9 @@ struct RecordingSize {
 // Pure calculation from the given settings (the counts must be up to date).
 RecordingSize ComputeRecordingSize(const TSettings& settings, int32_t requested);
 
-// Applies the calculation to Settings: writes DdcBytesPerSample (DDC mode), DirNumBufWrite and
+// Applies the calculation to the record: writes DdcBytesPerSample (DDC mode), DirNumBufWrite and
 // DirFileSizeKB, and returns the real samples per channel for DirRealSamplesPerChannel.
-int32_t RecordingSizeCalc(int32_t requested);
+int32_t RecordingSizeCalc(TSettings& settings, int32_t requested);
 
 // The requested samples per channel that fill exactly `buffers` whole buffers with the given
 // settings (the counts must be up to date): the real samples per channel those buffers hold.
@@ -36,8 +36,8 @@ int32_t RecordingSizeCalc(int32_t requested);
 std::optional<int32_t> SamplesInBuffers(const TSettings& settings, int32_t buffers);
 
 // EnabledDdcCount and EnabledAdcCount from the masks, as the refresh counts them.
-void CountEnabledChannels();
+void CountEnabledChannels(TSettings& settings);
 
 // What every refresh of the window does to the recording figures: CountEnabledChannels, then runs
 // RecordingSizeCalc(DirSamplesPerChannel) and stores DirRealSamplesPerChannel.
-void RecomputeRecordingSize();
+void RecomputeRecordingSize(TSettings& settings);

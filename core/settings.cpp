@@ -2,8 +2,6 @@
 
 #include <bit>
 
-TSettings Settings;
-
 int BitCount(int32_t mask, int bits) {
     if (bits <= 0) {
         return 0;

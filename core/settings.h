@@ -1,4 +1,5 @@
-// The one in-memory settings record of the editor and the bit helpers used on its masks.
+// The editor's settings record and the bit helpers used on its masks. Each program owns its
+// records and passes them by reference; there is no record at namespace scope.
 #pragma once
 
 #include <cstdint>
@@ -57,9 +58,6 @@ struct TSettings {
     // Field by field, the working values included (the window's undo compares records).
     bool operator==(const TSettings&) const = default;
 };
-
-// The single record of the run; every layer reads and changes it directly.
-extern TSettings Settings;
 
 // Bit i of a mask stands for channel i.
 constexpr bool BitTest(int32_t mask, int bit) {

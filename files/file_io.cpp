@@ -154,39 +154,39 @@ std::string UniqueSuffix() {
 
 }  // namespace
 
-ReadStatus ReadWholeFile(const std::string& path, std::string& bytes, std::string* error) {
+LoadStatus ReadWholeFile(const std::string& path, std::string& bytes, std::string* error) {
     bytes.clear();
     // Non-blocking, so that a FIFO in place of the file cannot hang the program.
     FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (file.get() < 0) {
         const int code = errno;
         FailErrno(error, "read", path, code);
-        return code == ENOENT ? ReadStatus::Missing : ReadStatus::Failed;
+        return code == ENOENT ? LoadStatus::Missing : LoadStatus::Failed;
     }
     ++gCounts.reads;
     struct stat info;
     if (::fstat(file.get(), &info) != 0) {
         FailErrno(error, "read", path, errno);
-        return ReadStatus::Failed;
+        return LoadStatus::Failed;
     }
     if (S_ISDIR(info.st_mode)) {
         FailErrno(error, "read", path, EISDIR);
-        return ReadStatus::Failed;
+        return LoadStatus::Failed;
     }
     if (!S_ISREG(info.st_mode)) {
         Fail(error, "read", path, "not a regular file");
-        return ReadStatus::Failed;
+        return LoadStatus::Failed;
     }
     // A write in place of this file that was killed is undone first, so that what is read is the
     // file's old bytes rather than a mixture. One that is running now is not waited for.
     std::string busy;
     if (detail::SettleCopyOf(info.st_dev, info.st_ino, busy) && ::fstat(file.get(), &info) != 0) {
         FailErrno(error, "read", path, errno);
-        return ReadStatus::Failed;
+        return LoadStatus::Failed;
     }
     if (static_cast<std::size_t>(info.st_size) > kMaxFileBytes) {
         Fail(error, "read", path, "file too large");
-        return ReadStatus::Failed;
+        return LoadStatus::Failed;
     }
     // The size is a hint: the file may change while it is read, so read until the end.
     std::string data(static_cast<std::size_t>(info.st_size) + 1, '\0');
@@ -195,7 +195,7 @@ ReadStatus ReadWholeFile(const std::string& path, std::string& bytes, std::strin
         if (done == data.size()) {
             if (data.size() > kMaxFileBytes) {
                 Fail(error, "read", path, "file too large");
-                return ReadStatus::Failed;
+                return LoadStatus::Failed;
             }
             data.resize(data.size() * 2);
         }
@@ -204,7 +204,7 @@ ReadStatus ReadWholeFile(const std::string& path, std::string& bytes, std::strin
             if (errno == EINTR)
                 continue;
             FailErrno(error, "read", path, errno);
-            return ReadStatus::Failed;
+            return LoadStatus::Failed;
         }
         if (n == 0)
             break;
@@ -212,7 +212,7 @@ ReadStatus ReadWholeFile(const std::string& path, std::string& bytes, std::strin
     }
     data.resize(done);
     bytes = std::move(data);
-    return ReadStatus::Ok;
+    return LoadStatus::Loaded;
 }
 
 namespace {

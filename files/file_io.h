@@ -15,12 +15,14 @@ namespace files {
 // size (nothing but two-byte headers or keys) costs some 100 MB in all while it is rewritten.
 inline constexpr std::size_t kMaxFileBytes = 16u << 20;
 
-enum class ReadStatus { Ok, Missing, Failed };
+// How a load went, for every reader of the files: the file was read, it is not there, or it is
+// there and could not be read (the reason goes with it).
+enum class LoadStatus { Loaded, Missing, Failed };
 
 // Reads the whole regular file at `path` into `bytes`. Missing: the file does not exist. Missing
 // and Failed leave `bytes` empty and give `error` (when not null) a reason such as
 // `cannot read "x.cfg": No such file or directory`.
-ReadStatus ReadWholeFile(const std::string& path, std::string& bytes, std::string* error);
+LoadStatus ReadWholeFile(const std::string& path, std::string& bytes, std::string* error);
 
 // Replaces the file at `path` with `bytes` or changes nothing: the bytes go to a temporary file in
 // the same folder, which is flushed to disk and renamed over the original, and the folder is

@@ -199,14 +199,14 @@ DWORD MoveIntoPlace(const std::wstring& temporary, const std::wstring& target) {
 
 }  // namespace
 
-ReadStatus ReadWholeFile(const std::string& path, std::string& bytes, std::string* error) {
+LoadStatus ReadWholeFile(const std::string& path, std::string& bytes, std::string* error) {
     bytes.clear();
     const std::wstring name = WideName(path);
     // Opening a folder as a file is refused with "access denied"; say what it is instead.
     const DWORD attributes = GetFileAttributesW(name.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         Fail(error, "read", path, "Is a directory");
-        return ReadStatus::Failed;
+        return LoadStatus::Failed;
     }
     // Every kind of sharing: a save of this file by another program may replace it meanwhile,
     // and this read then finishes on the old contents.
@@ -216,23 +216,23 @@ ReadStatus ReadWholeFile(const std::string& path, std::string& bytes, std::strin
     if (!file.valid()) {
         const DWORD code = GetLastError();
         FailCode(error, "read", path, code);
-        return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND ? ReadStatus::Missing
-                                                                            : ReadStatus::Failed;
+        return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND ? LoadStatus::Missing
+                                                                            : LoadStatus::Failed;
     }
     ++gCounts.reads;
     // Devices ("CON", "NUL", a COM port) and pipes are not settings files.
     if (GetFileType(file.get()) != FILE_TYPE_DISK) {
         Fail(error, "read", path, "not a regular file");
-        return ReadStatus::Failed;
+        return LoadStatus::Failed;
     }
     LARGE_INTEGER size;
     if (!GetFileSizeEx(file.get(), &size)) {
         FailCode(error, "read", path, GetLastError());
-        return ReadStatus::Failed;
+        return LoadStatus::Failed;
     }
     if (size.QuadPart < 0 || static_cast<unsigned long long>(size.QuadPart) > kMaxFileBytes) {
         Fail(error, "read", path, "file too large");
-        return ReadStatus::Failed;
+        return LoadStatus::Failed;
     }
     // The size is a hint: the file may change while it is read, so read until the end.
     std::string data(static_cast<std::size_t>(size.QuadPart) + 1, '\0');
@@ -241,7 +241,7 @@ ReadStatus ReadWholeFile(const std::string& path, std::string& bytes, std::strin
         if (done == data.size()) {
             if (data.size() > kMaxFileBytes) {
                 Fail(error, "read", path, "file too large");
-                return ReadStatus::Failed;
+                return LoadStatus::Failed;
             }
             data.resize(data.size() * 2);
         }
@@ -249,7 +249,7 @@ ReadStatus ReadWholeFile(const std::string& path, std::string& bytes, std::strin
         if (!ReadFile(file.get(), data.data() + done, static_cast<DWORD>(data.size() - done), &got,
                       nullptr)) {
             FailCode(error, "read", path, GetLastError());
-            return ReadStatus::Failed;
+            return LoadStatus::Failed;
         }
         if (got == 0)
             break;
@@ -257,7 +257,7 @@ ReadStatus ReadWholeFile(const std::string& path, std::string& bytes, std::strin
     }
     data.resize(done);
     bytes = std::move(data);
-    return ReadStatus::Ok;
+    return LoadStatus::Loaded;
 }
 
 // A symbolic link in the target's place is replaced by the file, not followed: links to settings

@@ -1,70 +1,18 @@
 #include "files/ini_file.h"
 
-#include <array>
 #include <cstdint>
 #include <optional>
-#include <stdexcept>
 #include <string_view>
-#include <variant>
 
+#include "core/setting_catalogue.h"
 #include "core/settings.h"
 #include "files/file_text.h"
 #include "files/profile_store.h"
-#include "files/settings_keys.h"
 
 namespace {
 
 constexpr const char* S1 = kOptionSection;
 constexpr const char* S2 = kDeviceSection;
-constexpr const TSettings& S = Settings;
-
-// How a value is spelled before its comment; the white space before ";" is always the format's.
-enum class Format { Decimal, Hex, Real1, Real2, String };
-using F = Format;
-using IniField = std::variant<const int32_t*, const float*, const double*, const std::string*>;
-
-struct IniRow {
-    const char* section;
-    const char* key;
-    Format format;
-    IniField field;
-};
-
-// The keys this program owns, in the order they are written.
-constexpr std::array<IniRow, 49> BuildIniRows() {
-    std::array<IniRow, 49> rows{};
-    std::size_t n = 0;
-    // clang-format off
-    rows[n++] = {S1, "SamplesPerChannel",      F::Decimal, &S.SamplesPerChannel};
-    rows[n++] = {S1, "EnableDDC",              F::Decimal, &S.EnableDDC};
-    rows[n++] = {S1, "WorkMode",               F::Decimal, &S.WorkMode};
-    rows[n++] = {S1, "DirFileName",            F::String,  &S.DirFileName};
-    rows[n++] = {S1, "DirNumBufWrite",         F::Decimal, &S.DirNumBufWrite};
-    rows[n++] = {S2, "ClockSource",            F::Decimal, &S.ClockSource};
-    rows[n++] = {S2, "ExternalClockValue",     F::Real1,   &S.ExternalClockValue};
-    rows[n++] = {S2, "DDCChannelMask",         F::Hex,     &S.DDCChannelMask};
-    rows[n++] = {S2, "ChannelMask",            F::Hex,     &S.ChannelMask};
-    rows[n++] = {S2, "DataFormat",             F::Decimal, &S.DataFormat};
-    n = AddChannelRows(rows, n, [](int i) {
-        return IniRow{S2, kFrequencyNcoKeys[i], F::Real1, &S.FrequencyNCO[i]};
-    });
-    n = AddChannelRows(rows, n, [](int i) {
-        return IniRow{S2, kInputSourceKeys[i], F::Decimal, &S.InputSource[i]};
-    });
-    rows[n++] = {S2, "AdcGainMask",            F::Hex,     &S.AdcGainMask};
-    rows[n++] = {S2, "Dither",                 F::Decimal, &S.Dither};
-    rows[n++] = {S2, "StartSource",            F::Decimal, &S.StartSource};
-    rows[n++] = {S2, "ComparatorThresholdSDX", F::Real2,   &S.ComparatorThresholdSDX};
-    rows[n++] = {S2, "MasterMode",             F::Decimal, &S.MasterMode};
-    rows[n++] = {S2, "DDCSyncMode",            F::Decimal, &S.DDCSyncMode};
-    rows[n++] = {S2, "DDCProgramFile",         F::String,  &S.DDCProgramFile};
-    // clang-format on
-    if (n != rows.size()) {
-        throw std::logic_error("a row of the table is left empty");  // stops the compilation
-    }
-    return rows;
-}
-constexpr std::array<IniRow, 49> kIniRows = BuildIniRows();
 
 // The default text that marks a key as absent when its comment is looked up.
 constexpr std::string_view kAbsent = "NONAND";
@@ -86,13 +34,13 @@ std::string_view StringAsRead(const std::string& value) {
 // whose present value starts with the string being written, the ";" after it counts instead (and
 // nothing after it means no comment), so that a file name holding ";" is not taken for the start
 // of its comment (without a ";" in the name that is the first ";" anyway).
-std::string CarriedComment(const ProfileStore& store, const IniRow& row) {
+std::string CarriedComment(const ProfileStore& store, const SettingRow& row, const TSettings& s) {
     const std::string present = store.ReadWhole(row.section, row.key, kAbsent);
     if (present == kAbsent)
         return {};
     std::size_t semicolon = present.find(';');
-    if (const auto* value = std::get_if<const std::string*>(&row.field)) {
-        const std::string_view own = StringAsRead(**value);
+    if (TypeOf(row) == FieldType::String) {
+        const std::string_view own = StringAsRead(StringOf(row, s));
         if (std::string_view(present).starts_with(own)) {
             std::size_t after = own.size();
             while (after < present.size() && files::IsWhiteSpace(present[after]))
@@ -106,15 +54,12 @@ std::string CarriedComment(const ProfileStore& store, const IniRow& row) {
     return semicolon == std::string::npos ? std::string() : present.substr(semicolon + 1);
 }
 
-double RealValue(const IniField& field) {
-    if (const auto* value = std::get_if<const float*>(&field))
-        return **value;
-    return *std::get<const double*>(field);
-}
-
-std::string ValueText(const IniRow& row, int32_t integer) {
+std::string ValueText(const SettingRow& row, const TSettings& s, int32_t integer) {
+    using F = ValueFormat;
     std::string text(" ");
-    switch (row.format) {
+    switch (row.ini) {
+        case F::None:
+            break;
         case F::Decimal:
             text.append(files::UnsignedText(integer)).append("\t\t;");
             break;
@@ -124,13 +69,13 @@ std::string ValueText(const IniRow& row, int32_t integer) {
                 .append("\t\t;");
             break;
         case F::Real1:
-            text.append(files::FixedText(RealValue(row.field), 1)).append("\t;");
+            text.append(files::FixedText(RealOf(row, s), 1)).append("\t;");
             break;
         case F::Real2:
-            text.append(files::FixedText(RealValue(row.field), 2)).append("\t;");
+            text.append(files::FixedText(RealOf(row, s), 2)).append("\t;");
             break;
         case F::String:
-            text.append(OneLine(**std::get_if<const std::string*>(&row.field))).append("\t;");
+            text.append(OneLine(StringOf(row, s))).append("\t;");
             break;
     }
     return text;
@@ -138,21 +83,21 @@ std::string ValueText(const IniRow& row, int32_t integer) {
 
 // DataFormat follows the sample source: the DDC format, the fixed ADC format, or, for any other
 // source, the line stays as it is.
-std::optional<int32_t> DataFormatToWrite() {
-    if (Settings.EnableDDC == 1)
-        return Settings.DataFormat;
-    if (Settings.EnableDDC == 0)
-        return Settings.AdcDataFormat;
+std::optional<int32_t> DataFormatToWrite(const TSettings& s) {
+    if (s.EnableDDC == 1)
+        return s.DataFormat;
+    if (s.EnableDDC == 0)
+        return s.AdcDataFormat;
     return std::nullopt;
 }
 
 }  // namespace
 
-void ReadIniFrom(const ProfileStore& store) {
+void ReadIniFrom(const ProfileStore& store, TSettings& settings) {
     const int32_t bufferSize = files::DecimalFromText(store.Read(S1, "DirFileBufSize", ""));
     const double clock = files::RealFromText(store.Read(S2, "InternalClockValue", ""));
-    Settings.DirFileBufSize = bufferSize;
-    Settings.InternalClockValue = clock;
+    settings.DirFileBufSize = bufferSize;
+    settings.InternalClockValue = clock;
 }
 
 std::optional<int32_t> RecordedBuffersFrom(const ProfileStore& store) {
@@ -162,41 +107,43 @@ std::optional<int32_t> RecordedBuffersFrom(const ProfileStore& store) {
     return files::DecimalFromText(text);
 }
 
-void WriteIniTo(ProfileStore& store) {
-    for (const IniRow& row : kIniRows) {
+void WriteIniTo(ProfileStore& store, const TSettings& settings) {
+    for (const SettingRow* row : RowsOf(FileOf::Ini)) {
         int32_t integer = 0;
-        if (row.field == IniField(&Settings.DataFormat)) {
-            const std::optional<int32_t> dataFormat = DataFormatToWrite();
+        if (row->iniWrite == IniWrite::DataFormat) {
+            const std::optional<int32_t> dataFormat = DataFormatToWrite(settings);
             if (!dataFormat)
                 continue;
             integer = *dataFormat;
-        } else if (const auto* value = std::get_if<const int32_t*>(&row.field)) {
-            integer = **value;
+        } else if (TypeOf(*row) == FieldType::Integer) {
+            integer = IntegerOf(*row, settings);
         }
-        store.Write(row.section, row.key,
-                    ValueText(row, integer).append(CarriedComment(store, row)));
+        store.Write(
+            row->section, row->key,
+            ValueText(*row, settings, integer).append(CarriedComment(store, *row, settings)));
     }
 }
 
-bool ReadIni(const std::string& name, std::string* error) {
-    return ReadProfile(name, error, ReadIniFrom);
+bool ReadIni(const std::string& name, TSettings& settings, std::string* error) {
+    return ReadProfile(name, error,
+                       [&](const ProfileStore& store) { ReadIniFrom(store, settings); });
 }
 
-bool WriteIni(const std::string& name, std::string* error) {
+bool WriteIni(const std::string& name, const TSettings& settings, std::string* error) {
     return files::FailingOnOutOfMemory("write", name, error, [&] {
         ProfileStore store;
         std::string loadError;
-        const ProfileStore::LoadResult loaded = store.Load(name, &loadError);
-        if (loaded == ProfileStore::LoadResult::Failed) {
+        const files::LoadStatus loaded = store.Load(name, &loadError);
+        if (loaded == files::LoadStatus::Failed) {
             if (error)
                 *error = loadError;
             return false;
         }
-        WriteIniTo(store);
+        WriteIniTo(store, settings);
         // One save for all the keys, where the platform's profile cache reached the disk twice:
         // the file on disk is either the old one or the new one whole. Nothing changed, nothing
         // written.
-        if (loaded == ProfileStore::LoadResult::Loaded && !store.Changed())
+        if (loaded == files::LoadStatus::Loaded && !store.Changed())
             return true;
         return store.Save(name, error);
     });

@@ -94,19 +94,11 @@ ProfileStore::ProfileStore(std::string bytes) : bytes_(std::move(bytes)) {
     });
 }
 
-ProfileStore::LoadResult ProfileStore::Load(const std::string& path, std::string* error) {
+files::LoadStatus ProfileStore::Load(const std::string& path, std::string* error) {
     std::string bytes;
-    const files::ReadStatus status = files::ReadWholeFile(path, bytes, error);
+    const files::LoadStatus status = files::ReadWholeFile(path, bytes, error);
     *this = ProfileStore(std::move(bytes));
-    switch (status) {
-        case files::ReadStatus::Ok:
-            return LoadResult::Loaded;
-        case files::ReadStatus::Missing:
-            return LoadResult::Missing;
-        case files::ReadStatus::Failed:
-            break;
-    }
-    return LoadResult::Failed;
+    return status;
 }
 
 std::string_view ProfileStore::LoadedText(std::uint32_t line) const {

@@ -44,10 +44,9 @@ class ProfileStore {
     // Throws std::length_error for 2 GiB or more, far beyond what Load reads.
     explicit ProfileStore(std::string bytes);
 
-    enum class LoadResult { Loaded, Missing, Failed };
     // Reads the file at `path` (one read). Missing and Failed leave an empty store; `error` (when
     // not null) receives the reason.
-    LoadResult Load(const std::string& path, std::string* error = nullptr);
+    files::LoadStatus Load(const std::string& path, std::string* error = nullptr);
 
     // True when the file has a header of that section.
     bool HasSection(std::string_view section) const;
@@ -124,7 +123,7 @@ template <typename Apply>
 bool ReadProfile(const std::string& path, std::string* error, Apply apply) {
     return files::FailingOnOutOfMemory("read", path, error, [&] {
         ProfileStore store;
-        if (store.Load(path, error) != ProfileStore::LoadResult::Loaded)
+        if (store.Load(path, error) != files::LoadStatus::Loaded)
             return false;
         apply(store);
         return true;

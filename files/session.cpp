@@ -13,18 +13,6 @@
 
 namespace {
 
-FileLoad LoadResultOf(ProfileStore::LoadResult result) {
-    switch (result) {
-        case ProfileStore::LoadResult::Loaded:
-            return FileLoad::Loaded;
-        case ProfileStore::LoadResult::Missing:
-            return FileLoad::Missing;
-        case ProfileStore::LoadResult::Failed:
-            break;
-    }
-    return FileLoad::Failed;
-}
-
 bool Exists(const std::string& name) {
     std::error_code ignored;
     return std::filesystem::exists(std::filesystem::symlink_status(name, ignored));
@@ -32,61 +20,62 @@ bool Exists(const std::string& name) {
 
 }  // namespace
 
-StartupFiles LoadStartupFiles(const std::string& configName) {
+StartupFiles LoadStartupFiles(TSettings& settings, const std::string& configName) {
     StartupFiles result;
-    if (ReadConfig(configName, &result.configError)) {
-        result.config = FileLoad::Loaded;
+    if (ReadConfig(configName, settings, &result.configError, &result.configMissingKeys)) {
+        result.config = files::LoadStatus::Loaded;
     } else {
-        result.config = Exists(configName) ? FileLoad::Failed : FileLoad::Missing;
+        result.config = Exists(configName) ? files::LoadStatus::Failed : files::LoadStatus::Missing;
     }
 
     std::optional<int32_t> recordedBuffers;
     const bool read =
         files::FailingOnOutOfMemory("read", TSettings::IniFileName, &result.iniError, [&] {
             ProfileStore store;
-            result.ini = LoadResultOf(store.Load(TSettings::IniFileName, &result.iniError));
-            if (result.ini == FileLoad::Loaded) {
-                ReadIniFrom(store);
+            result.ini = store.Load(TSettings::IniFileName, &result.iniError);
+            if (result.ini == files::LoadStatus::Loaded) {
+                ReadIniFrom(store, settings);
                 recordedBuffers = RecordedBuffersFrom(store);
             }
             return true;
         });
     if (!read)
-        result.ini = FileLoad::Failed;
+        result.ini = files::LoadStatus::Failed;
 
     // The requested length has no key in any file: it is taken back from the buffers the file
     // records, so that writing the file again unchanged keeps its recording length. Without a
     // usable count (none, 0, or no result for these settings) the request stays as it was.
-    CountEnabledChannels();
+    CountEnabledChannels(settings);
     if (recordedBuffers) {
-        if (const auto samples = SamplesInBuffers(Settings, *recordedBuffers))
-            Settings.DirSamplesPerChannel = *samples;
+        if (const auto samples = SamplesInBuffers(settings, *recordedBuffers))
+            settings.DirSamplesPerChannel = *samples;
     }
-    RecomputeRecordingSize();
+    RecomputeRecordingSize(settings);
     return result;
 }
 
-bool WriteInitializationFile(std::string* error) {
-    RecomputeRecordingSize();
-    return WriteIni(TSettings::IniFileName, error);
+bool WriteInitializationFile(TSettings& settings, std::string* error) {
+    RecomputeRecordingSize(settings);
+    return WriteIni(TSettings::IniFileName, settings, error);
 }
 
-bool PreviewInitializationFile(InitializationFilePreview& preview, std::string* error) {
-    RecomputeRecordingSize();
+bool PreviewInitializationFile(TSettings& settings, InitializationFilePreview& preview,
+                               std::string* error) {
+    RecomputeRecordingSize(settings);
     return files::FailingOnOutOfMemory("read", TSettings::IniFileName, error, [&] {
         ProfileStore store;
-        const ProfileStore::LoadResult loaded = store.Load(TSettings::IniFileName, error);
-        if (loaded == ProfileStore::LoadResult::Failed)
+        const files::LoadStatus loaded = store.Load(TSettings::IniFileName, error);
+        if (loaded == files::LoadStatus::Failed)
             return false;
-        preview.exists = loaded == ProfileStore::LoadResult::Loaded;
+        preview.exists = loaded == files::LoadStatus::Loaded;
         preview.before = store.Bytes();
-        WriteIniTo(store);
+        WriteIniTo(store, settings);
         preview.after = store.Bytes();
         return true;
     });
 }
 
-bool InitializationFileWatch::Pending() {
+bool InitializationFileWatch::Pending(const TSettings& settings) {
     std::error_code ec;
     const std::filesystem::path path(TSettings::IniFileName);
     const bool exists = std::filesystem::is_regular_file(path, ec);
@@ -95,7 +84,7 @@ bool InitializationFileWatch::Pending() {
     if (!known_ || exists != exists_ || size != size_ || time != time_) {
         bytes_.clear();
         if (exists && files::ReadWholeFile(TSettings::IniFileName, bytes_, nullptr) !=
-                          files::ReadStatus::Ok) {
+                          files::LoadStatus::Loaded) {
             bytes_.clear();
         }
         known_ = true;
@@ -105,7 +94,7 @@ bool InitializationFileWatch::Pending() {
     }
     try {
         ProfileStore store(bytes_);
-        WriteIniTo(store);
+        WriteIniTo(store, settings);
         return !exists_ || store.Bytes() != bytes_;
     } catch (const std::bad_alloc&) {
         return true;

@@ -6,27 +6,29 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "core/settings.h"
-
-enum class FileLoad { Loaded, Missing, Failed };
+#include "files/file_io.h"
 
 struct StartupFiles {
-    FileLoad config = FileLoad::Missing;
-    std::string configError;  // the reason, for Failed (and Missing)
-    FileLoad ini = FileLoad::Missing;
+    files::LoadStatus config = files::LoadStatus::Missing;
+    std::string configError;                     // the reason, for Failed (and Missing)
+    std::vector<std::string> configMissingKeys;  // keys the configuration lacked (read as 0)
+    files::LoadStatus ini = files::LoadStatus::Missing;
     std::string iniError;
 };
 
-// The start-up load into the present Settings (the defaults when the program starts): the
+// The start-up load into `settings` (the defaults when the program starts): the
 // configuration `configName`; then DirFileBufSize and InternalClockValue from exam_ddc.ini; then
 // the requested samples per channel that its DirNumBufWrite records; then the recording size, as
 // the refresh computes it. A file that is missing or cannot be read changes nothing of its own.
-StartupFiles LoadStartupFiles(const std::string& configName = TSettings::StartupConfigName);
+StartupFiles LoadStartupFiles(TSettings& settings,
+                              const std::string& configName = TSettings::StartupConfigName);
 
 // "Записать файл инициализации": the recording size recomputed as the refresh does, then
 // WriteIni(IniFileName). False with the reason when the file could not be written.
-bool WriteInitializationFile(std::string* error = nullptr);
+bool WriteInitializationFile(TSettings& settings, std::string* error = nullptr);
 
 // exam_ddc.ini as it is and as WriteInitializationFile would leave it; nothing is written.
 struct InitializationFilePreview {
@@ -34,16 +36,17 @@ struct InitializationFilePreview {
     std::string before;
     std::string after;
 };
-bool PreviewInitializationFile(InitializationFilePreview& preview, std::string* error = nullptr);
+bool PreviewInitializationFile(TSettings& settings, InitializationFilePreview& preview,
+                               std::string* error = nullptr);
 
 // Whether the initialization file holds what WriteInitializationFile would write for the present
-// Settings, asked at every refresh of the window: the file's bytes are kept between calls and
+// record, asked at every refresh of the window: the file's bytes are kept between calls and
 // read again only when its size or modification time changes, so a question costs one stat and
 // one write into memory. The recording size must be current (the refresh has just computed it).
 class InitializationFileWatch {
   public:
     // True when writing now would change the file (or create it).
-    bool Pending();
+    bool Pending(const TSettings& settings);
 
   private:
     bool known_ = false;

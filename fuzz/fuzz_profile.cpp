@@ -28,6 +28,7 @@
 #include <variant>
 #include <vector>
 
+#include "core/setting_catalogue.h"
 #include "core/settings.h"
 #include "files/config_file.h"
 #include "files/file_io.h"
@@ -89,18 +90,12 @@ std::string LowerAscii(std::string_view text) {
     return lower;
 }
 
-bool IsIniOnlyKey(const char* key) {
-    return std::strcmp(key, "FreqNC0") == 0 || std::strcmp(key, "MaskSelFreqNCO") == 0;
-}
-
-// The keys WriteIni writes: the configuration's but two, and DirNumBufWrite.
+// The keys WriteIni writes.
 const std::vector<std::string>& WrittenKeys() {
     static const std::vector<std::string> keys = [] {
-        std::vector<std::string> lower{"dirnumbufwrite"};
-        for (const ParamRow& row : ParamTable) {
-            if (!IsIniOnlyKey(row.key))
-                lower.push_back(LowerAscii(row.key));
-        }
+        std::vector<std::string> lower;
+        for (const SettingRow* row : RowsOf(FileOf::Ini))
+            lower.push_back(LowerAscii(row->key));
         return lower;
     }();
     return keys;
@@ -146,59 +141,76 @@ void AsProfile(const std::string& input) {
 
 // Settings as a configuration file gives them, any numbers and strings with any bytes, made
 // stable: one decimal, strings of at most 255 bytes.
-void SettingsFrom(const std::string& input) {
+void SettingsFrom(TSettings& Settings, const std::string& input) {
     Settings = TSettings{};
-    ReadConfigFrom(ProfileStore(input));
-    ReadConfigFrom(ProfileStore(ConfigText()));
-    const std::string second = ConfigText();
-    ReadConfigFrom(ProfileStore(second));
-    Check(ConfigText() == second, "a written configuration file reads back to itself");
+    ReadConfigFrom(ProfileStore(input), Settings);
+    ReadConfigFrom(ProfileStore(ConfigText(Settings)), Settings);
+    const std::string second = ConfigText(Settings);
+    ReadConfigFrom(ProfileStore(second), Settings);
+    Check(ConfigText(Settings) == second, "a written configuration file reads back to itself");
     Settings.DirNumBufWrite = static_cast<int32_t>(input.size() * 2654435761u);
 }
 
-void AsConfigurationFile(const std::string& input) {
-    const std::string before = ConfigText();
+void AsConfigurationFile(TSettings& Settings, const std::string& input) {
+    const std::string before = ConfigText(Settings);
     const std::string path = PathOf("fuzz.cfg");
     WriteFile(path, input);
     const ProfileStore store(input);
     const bool taken = store.HasSection("Option") || store.HasSection("device0_tessaro0");
-    Check(ReadConfig(path) == taken, "a file is a configuration when it has a settings section");
+    Check(ReadConfig(path, Settings) == taken,
+          "a file is a configuration when it has a settings section");
     if (!taken)
-        Check(ConfigText() == before, "a refused configuration changes nothing");
-    Check(ReadIni(path), "an existing initialization file reads");
+        Check(ConfigText(Settings) == before, "a refused configuration changes nothing");
+    Check(ReadIni(path, Settings), "an existing initialization file reads");
 
-    Check(WriteConfig(path), "a configuration file is written");
-    Check(ReadFile(path) == ConfigText(), "the configuration file holds the settings' text");
+    Check(WriteConfig(path, Settings), "a configuration file is written");
+    Check(ReadFile(path) == ConfigText(Settings),
+          "the configuration file holds the settings' text");
     // The first file may hold a string the reader cut at 255 bytes before a blank, which the next
     // read drops; from then on the file is stable.
-    Check(ReadConfig(path), "a written configuration reads");
-    const std::string second = ConfigText();
-    Check(WriteConfig(path) && ReadConfig(path), "a configuration file is written and read");
-    Check(ConfigText() == second, "a written configuration reads back to itself");
+    Check(ReadConfig(path, Settings), "a written configuration reads");
+    const std::string second = ConfigText(Settings);
+    Check(WriteConfig(path, Settings) && ReadConfig(path, Settings),
+          "a configuration file is written and read");
+    Check(ConfigText(Settings) == second, "a written configuration reads back to itself");
 }
 
 using RowValue = std::variant<int32_t, float, double, std::string>;
 
-// The values of ParamTable's rows in Settings.
-std::vector<RowValue> RowValues() {
+// The values of the configuration's rows in a record.
+std::vector<RowValue> RowValues(const TSettings& s) {
     std::vector<RowValue> values;
-    for (const ParamRow& row : ParamTable)
-        std::visit([&](auto* field) { values.emplace_back(*field); }, row.field);
+    for (const SettingRow* row : RowsOf(FileOf::Config)) {
+        switch (TypeOf(*row)) {
+            case FieldType::Integer:
+                values.emplace_back(IntegerOf(*row, s));
+                break;
+            case FieldType::Single:
+                values.emplace_back(SingleOf(*row, s));
+                break;
+            case FieldType::Double:
+                values.emplace_back(DoubleOf(*row, s));
+                break;
+            case FieldType::String:
+                values.emplace_back(StringOf(*row, s));
+                break;
+        }
+    }
     return values;
 }
 
 // What the keys read back as after WriteIni, read as the configuration reads them, against the
-// settings they were written from (now in Settings).
-void CheckWrittenValues(const std::string& out) {
-    const TSettings written = Settings;
-    const std::vector<RowValue> expected = RowValues();
+// settings they were written from.
+void CheckWrittenValues(const TSettings& written, const std::string& out) {
+    const std::vector<RowValue> expected = RowValues(written);
     const ProfileStore store(out);
-    ReadConfigFrom(store);
-    const std::vector<RowValue> back = RowValues();
-    Settings = written;
-    for (std::size_t i = 0; i < ParamTable.size(); ++i) {
-        const ParamRow& row = ParamTable[i];
-        if (IsIniOnlyKey(row.key))
+    TSettings read = written;
+    ReadConfigFrom(store, read);
+    const std::vector<RowValue> back = RowValues(read);
+    const auto rows = RowsOf(FileOf::Config);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const SettingRow& row = *rows[i];
+        if (row.ini == ValueFormat::None)
             continue;
         if (const auto* value = std::get_if<std::string>(&expected[i])) {
             // Read whole: the value, then the white space and ";" of its comment.
@@ -210,8 +222,7 @@ void CheckWrittenValues(const std::string& out) {
             continue;
         }
         RowValue want = expected[i];
-        if (std::get_if<int32_t*>(&row.field) &&
-            std::get<int32_t*>(row.field) == &Settings.DataFormat) {
+        if (row.iniWrite == IniWrite::DataFormat) {
             if (written.EnableDDC != 0 && written.EnableDDC != 1)
                 continue;  // the line stays as it was
             want = written.EnableDDC == 1 ? written.DataFormat : written.AdcDataFormat;
@@ -224,19 +235,18 @@ void CheckWrittenValues(const std::string& out) {
 }
 
 void AsInitializationFile(const TSettings& written, const std::string& input) {
-    Settings = written;
     const std::string path = PathOf("fuzz.ini");
     WriteFile(path, input);
     // A disk that fills up midway: the save fails, or there was nothing to save, and the file is
     // as it was either way. Every other input is written in place, as in a read-only folder.
     const bool inPlace = input.size() % 2 == 1;
     files::SetWriteFaultForTesting({.failAfterBytes = input.size() % 977, .writeInPlace = inPlace});
-    WriteIni(path);
+    WriteIni(path, written);
     files::SetWriteFaultForTesting({});
     Check(ReadFile(path) == input, "a failed save leaves the file as it was");
     Check(NoRollbackCopies(), "a failed save that put the old bytes back leaves no copy");
     files::SetWriteFaultForTesting({.writeInPlace = inPlace});
-    Check(WriteIni(path), "an initialization file is written");
+    Check(WriteIni(path, written), "an initialization file is written");
     files::SetWriteFaultForTesting({});
     const std::string out = ReadFile(path);
     Check(NoRollbackCopies(), "a save leaves no rollback copy");
@@ -246,7 +256,7 @@ void AsInitializationFile(const TSettings& written, const std::string& input) {
     files::SetWriteFaultForTesting(
         {.writeInPlace = true,
          .interruptInPlaceAfterBytes = (input.size() * 7) % (out.size() + 2)});
-    WriteIni(path);
+    WriteIni(path, written);
     files::SetWriteFaultForTesting({});
     files::RecoverInterruptedSaves();
     const std::string settled = ReadFile(path);
@@ -261,10 +271,9 @@ void AsInitializationFile(const TSettings& written, const std::string& input) {
           "WriteIni keeps every other line byte for byte and in order");
     Check(input.starts_with("\xEF\xBB\xBF") == out.starts_with("\xEF\xBB\xBF"),
           "a byte-order mark stays as it was");
-    Settings = written;
-    CheckWrittenValues(out);
+    CheckWrittenValues(written, out);
     const int saves = files::FileOperationCountsForTesting().writes;
-    Check(WriteIni(path), "an initialization file is written again");
+    Check(WriteIni(path, written), "an initialization file is written again");
     Check(files::FileOperationCountsForTesting().writes == saves,
           "a second WriteIni saves nothing");
     Check(ReadFile(path) == out, "a second WriteIni changes nothing");
@@ -305,9 +314,10 @@ void AsWrites(const uint8_t* data, size_t size) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string input(reinterpret_cast<const char*>(data), size);
     AsProfile(input);
-    SettingsFrom(input);
-    const TSettings fromInput = Settings;
-    AsConfigurationFile(input);
+    TSettings settings;
+    SettingsFrom(settings, input);
+    const TSettings fromInput = settings;
+    AsConfigurationFile(settings, input);
     AsInitializationFile(fromInput, input);
     AsWrites(data, size);
     return 0;

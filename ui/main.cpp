@@ -49,7 +49,6 @@ int main(int argc, char** argv) {
     }
 
     try {
-        Settings = TSettings{};
         TGForm form;
         GForm = &form;
         form.show();

@@ -390,13 +390,13 @@ void TGForm::FormCreate(QObject*) {
 
 void TGForm::FormShow(QObject*) {
     // A missing or unreadable file leaves the defaults, as it always has at start.
-    LoadStartupFiles(TSettings::StartupConfigName);
+    LoadStartupFiles(Settings, TSettings::StartupConfigName);
     Refresh();
 }
 
 void TGForm::FormClose(QObject*) {
     std::string reason;
-    if (!WriteConfig(TSettings::StartupConfigName, &reason)) {
+    if (!WriteConfig(TSettings::StartupConfigName, Settings, &reason)) {
         ShowFileFailure(this,
                         Text("Настройки не сохранены: не удалось записать файл ") +
                             QString::fromLatin1(TSettings::StartupConfigName) + u'.',

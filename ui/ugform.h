@@ -30,10 +30,17 @@ class TGForm : public QWidget {
     explicit TGForm(QWidget* parent = nullptr);
     ~TGForm() override;
 
-    // Model to window; sets Updating while it runs and always runs to its end.
+    // Model to window: only shows, changes nothing; sets Updating while it runs and always runs
+    // to its end.
     void Refresh();
+    // The working values (recording size, channel counts) worked out from the settings, then
+    // Refresh: what a handler does after changing the settings.
+    void UpdateAndRefresh();
     // Window to model; stops at the first text that does not convert (SettingsError).
     void Harvest();
+
+    // The window's own settings record: what the controls show and the handlers change.
+    TSettings Settings;
 
     bool Updating = false;
     // 0-63 matrix boxes (4c + j), 64-67 ADC-in-use indicators, 68-71 ADC channel boxes,
@@ -123,7 +130,8 @@ class TGForm : public QWidget {
     void ShowName(QLineEdit* edit, const std::string& bytes);
     std::string NameOf(const QLineEdit* edit) const;
     std::string TextOf(const QLineEdit* edit) const;
-    void SelectItem(QComboBox* combo, int64_t index);
+    void SelectValue(QComboBox* combo, int32_t value);
+    int32_t ChosenValue(const QComboBox* combo, int32_t stored) const;
     void ShowRecordingSize(QLineEdit* edit, RecordingSizeStatus status, int32_t value);
     void MarkBadInputSource(int channel, int32_t source);
 

@@ -20,6 +20,8 @@
 #include "core/checks.h"
 #include "core/errors.h"
 #include "core/number_text.h"
+#include "core/setting_catalogue.h"
+#include "files/disk_view.h"
 #include "ui/finding_texts.h"
 #include "ui/ugform.h"
 #include "ui/ugform_internal.h"
@@ -184,43 +186,21 @@ QWidget* TGForm::BuildFindingsList() {
     return list;
 }
 
-// The controls that show each key; a finding frames them and the list leads to the first one that
-// can take the focus. DirFileBufSize, the acquisition program's own, has none.
+// The controls that show each key, as the catalogue names them; a finding frames them and the list
+// leads to the first one that can take the focus. DirFileBufSize, the acquisition program's own,
+// has none.
 void TGForm::FindingsDisplay::MapKeys() {
-    TGForm& f = *form_;
-    auto put = [this](const char* key, std::initializer_list<QWidget*> controls) {
-        keyControls_.insert(QString::fromLatin1(key), controls);
-    };
-    for (int c = 0; c < kDdcChannels; ++c) {
-        keyControls_.insert(QStringLiteral("FrequencyNCO%1").arg(c), {f.edit_[1 + c]});
-        keyControls_.insert(QStringLiteral("InputSource%1").arg(c),
-                            {f.checkBox_[4 * c + 1], f.checkBox_[4 * c + 2], f.checkBox_[4 * c + 3],
-                             f.checkBox_[4 * c + 4]});
+    for (const SettingRow& row : SettingCatalogue()) {
+        std::vector<QWidget*> controls;
+        for (const std::string& name : ControlsOf(row)) {
+            if (auto* control = form_->findChild<QWidget*>(QString::fromStdString(name))) {
+                controls.push_back(control);
+            }
+        }
+        if (!controls.empty()) {
+            keyControls_.insert(QString::fromLatin1(row.key), controls);
+        }
     }
-    std::vector<QWidget*> matrix(f.checkBox_.begin() + 1, f.checkBox_.begin() + 65);
-    keyControls_.insert(QStringLiteral("DDCChannelMask"), matrix);
-    std::vector<QWidget*> gains(f.radioButton_.begin() + 5, f.radioButton_.begin() + 13);
-    keyControls_.insert(QStringLiteral("AdcGainMask"), gains);
-    // clang-format off
-    put("FreqNC0",                {f.edit_[17]});
-    put("InternalClockValue",     {f.edit_[18]});
-    put("ExternalClockValue",     {f.edit_[18]});
-    put("ClockSource",            {f.comboBox_[1]});
-    put("EnableDDC",              {f.radioButton_[1], f.radioButton_[2]});
-    put("DataFormat",             {f.radioButton_[3], f.radioButton_[4]});
-    put("ChannelMask",            {f.checkBox_[86], f.checkBox_[87], f.checkBox_[88], f.checkBox_[89]});
-    put("Dither",                 {f.checkBox_[85]});
-    put("DDCProgramFile",         {f.edit_[22]});
-    put("DDCSyncMode",            {f.comboBox_[3]});
-    put("MasterMode",             {f.comboBox_[4]});
-    put("StartSource",            {f.comboBox_[5]});
-    put("ComparatorThresholdSDX", {f.edit_[24]});
-    put("WorkMode",               {f.comboBox_[2]});
-    put("SamplesPerChannel",      {f.comboBox_[6]});
-    put("DirFileName",            {f.edit_[21]});
-    put("DirSamplesPerChannel",   {f.edit_[19]});
-    put("DirNumBufWrite",         {f.edit_[20], f.edit_[25]});
-    // clang-format on
 }
 
 void TGForm::FindingsDisplay::CollectNotes() {
@@ -280,11 +260,11 @@ void TGForm::FindingsDisplay::NoteTypedFrequencies() {
         }
     };
 
-    const float common = Settings.FreqNC0;
+    const float common = form_->Settings.FreqNC0;
     remember(typed_.FreqNC0, 17, common, !seen_ || common != lastCommon_);
     lastCommon_ = common;
     for (int c = 0; c < kDdcChannels; ++c) {
-        const float stored = Settings.FrequencyNCO[c];
+        const float stored = form_->Settings.FrequencyNCO[c];
         const bool changed = !seen_ || stored != lastNco_[c];
         lastNco_[c] = stored;
         remember(typed_.FrequencyNCO[c], 1 + c, stored, changed);
@@ -303,7 +283,7 @@ void TGForm::FindingsDisplay::Show() {
         CollectNotes();
         collected_ = true;
     }
-    const std::vector<Finding> findings = RunChecks({Settings, cached_, &typed_});
+    const std::vector<Finding> findings = RunChecks({form_->Settings, cached_, &typed_});
     const QChar separator = QChar::fromLatin1(form_->DecimalSeparator());
     if (!shown_ || findings != *shown_ || separator != shownSeparator_) {
         Rebuild(findings, separator);

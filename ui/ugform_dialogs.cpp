@@ -135,8 +135,8 @@ void TGForm::Button10Click(QObject*) {
     if (path.isEmpty()) {
         return;
     }
-    SetDirFileName(ToFileName(path));
-    Refresh();
+    SetDirFileName(Settings, ToFileName(path));
+    UpdateAndRefresh();
 }
 
 void TGForm::Button11Click(QObject*) {
@@ -145,8 +145,8 @@ void TGForm::Button11Click(QObject*) {
     if (path.isEmpty()) {
         return;
     }
-    SetDdcProgramFromPath(ToFileName(path));
-    Refresh();
+    SetDdcProgramFromPath(Settings, ToFileName(path));
+    UpdateAndRefresh();
 }
 
 void TGForm::Button13Click(QObject*) {
@@ -156,7 +156,7 @@ void TGForm::Button13Click(QObject*) {
         return;
     }
     std::string reason;
-    if (!WriteConfig(ToFileName(path), &reason)) {
+    if (!WriteConfig(ToFileName(path), Settings, &reason)) {
         ShowFileFailure(this, Text("Файл конфигурации не записан: ") + path, FromLocal(reason));
         return;
     }
@@ -165,8 +165,8 @@ void TGForm::Button13Click(QObject*) {
                         Text("Файл конфигурации записан, но не всё удалось подтвердить: ") + path,
                         FromLocal(reason));
     }
-    ConfigNameFromPath(ToFileName(path));
-    Refresh();
+    ConfigNameFromPath(Settings, ToFileName(path));
+    UpdateAndRefresh();
 }
 
 void TGForm::Button12Click(QObject*) {
@@ -176,10 +176,10 @@ void TGForm::Button12Click(QObject*) {
         return;
     }
     std::string reason;
-    if (!ReadConfig(ToFileName(path), &reason)) {
+    if (!ReadConfig(ToFileName(path), Settings, &reason)) {
         ShowFileFailure(this, Text("Файл конфигурации не считан: ") + path, FromLocal(reason));
         return;
     }
-    ConfigNameFromPath(ToFileName(path));
-    Refresh();
+    ConfigNameFromPath(Settings, ToFileName(path));
+    UpdateAndRefresh();
 }

@@ -20,13 +20,19 @@
 
 using namespace ugform;
 
+// The working values follow the settings (a handler's change), then the window shows them.
+void TGForm::UpdateAndRefresh() {
+    RecomputeRecordingSize(Settings);
+    Refresh();
+}
+
 // The pattern of the controls that the harvest reads back; ignored while a refresh runs.
 void TGForm::GuardedHarvestAndRefresh() {
     if (Updating) {
         return;
     }
     Harvest();
-    Refresh();
+    UpdateAndRefresh();
 }
 
 void TGForm::CheckBox1Click(QObject* Sender) {
@@ -40,26 +46,26 @@ void TGForm::CheckBox1Click(QObject* Sender) {
             ticked |= 1u << j;
         }
     }
-    SetChannelAdcs(channel, ticked);
-    Refresh();
+    SetChannelAdcs(Settings, channel, ticked);
+    UpdateAndRefresh();
 }
 
 void TGForm::Button5Click(QObject*) {
-    EnableAllChannels();
-    Refresh();
+    EnableAllChannels(Settings);
+    UpdateAndRefresh();
 }
 
 void TGForm::Button6Click(QObject*) {
-    EnableOnlyChannel0();
-    Refresh();
+    EnableOnlyChannel0(Settings);
+    UpdateAndRefresh();
 }
 
 void TGForm::Button2Click(QObject* Sender) {
     if (Sender == nullptr) {
         return;
     }
-    AllChannelsToAdc(Sender->property("tag").toInt());
-    Refresh();
+    AllChannelsToAdc(Settings, Sender->property("tag").toInt());
+    UpdateAndRefresh();
 }
 
 void TGForm::Edit1Exit(QObject* Sender) {
@@ -69,9 +75,9 @@ void TGForm::Edit1Exit(QObject* Sender) {
     const int channel = Sender->property("tag").toInt();
     const QLineEdit* edit = EditOf(ControlTable[72 + channel]);
     if (!Untouched(edit)) {
-        SetChannelFrequency(channel, TextOf(edit), decimalSeparator_);
+        SetChannelFrequency(Settings, channel, TextOf(edit), decimalSeparator_);
     }
-    Refresh();
+    UpdateAndRefresh();
 }
 
 void TGForm::Edit1KeyPress(QObject* Sender, char Key) {
@@ -82,11 +88,11 @@ void TGForm::Edit1KeyPress(QObject* Sender, char Key) {
 
 void TGForm::Button7Click(QObject*) {
     if (Untouched(edit_[17])) {
-        ApplyFrequencyToAll(Settings.FreqNC0);
+        ApplyFrequencyToAll(Settings, Settings.FreqNC0);
     } else {
-        ApplyFrequencyToAll(TextOf(edit_[17]), decimalSeparator_);
+        ApplyFrequencyToAll(Settings, TextOf(edit_[17]), decimalSeparator_);
     }
-    Refresh();
+    UpdateAndRefresh();
 }
 
 void TGForm::Button8Click(QObject*) {
@@ -97,11 +103,11 @@ void TGForm::Button8Click(QObject*) {
         }
     }
     if (Untouched(edit_[17])) {
-        ApplyFrequencyToSelected(Settings.FreqNC0, ticked);
+        ApplyFrequencyToSelected(Settings, Settings.FreqNC0, ticked);
     } else {
-        ApplyFrequencyToSelected(TextOf(edit_[17]), decimalSeparator_, ticked);
+        ApplyFrequencyToSelected(Settings, TextOf(edit_[17]), decimalSeparator_, ticked);
     }
-    Refresh();
+    UpdateAndRefresh();
 }
 
 void TGForm::Edit17Exit(QObject*) {
@@ -115,13 +121,13 @@ void TGForm::Edit17KeyPress(QObject* Sender, char Key) {
 }
 
 void TGForm::ComboBox1Change(QObject*) {
-    SetClockSource(comboBox_[1]->currentIndex());
-    Refresh();
+    SetClockSource(Settings, ChosenValue(comboBox_[1], Settings.ClockSource));
+    UpdateAndRefresh();
 }
 
 void TGForm::Edit18Exit(QObject*) {
     if (!Untouched(edit_[18])) {
-        SetClockValue(TextOf(edit_[18]), decimalSeparator_);
+        SetClockValue(Settings, TextOf(edit_[18]), decimalSeparator_);
     }
 }
 
@@ -139,23 +145,23 @@ void TGForm::RadioButton3Click(QObject*) {
     if (Updating) {
         return;
     }
-    SetDataFormat16();
-    Refresh();
+    SetDataFormat16(Settings);
+    UpdateAndRefresh();
 }
 
 void TGForm::RadioButton4Click(QObject*) {
     if (Updating) {
         return;
     }
-    SetDataFormat24();
-    Refresh();
+    SetDataFormat24(Settings);
+    UpdateAndRefresh();
 }
 
 void TGForm::Edit19Exit(QObject*) {
     if (!Untouched(edit_[19])) {
-        SetDirSamplesPerChannel(TextOf(edit_[19]));
+        SetDirSamplesPerChannel(Settings, TextOf(edit_[19]));
     }
-    Refresh();
+    UpdateAndRefresh();
 }
 
 void TGForm::Edit19KeyPress(QObject* Sender, char Key) {
@@ -188,9 +194,9 @@ void TGForm::ComboBox6Change(QObject*) {
 
 void TGForm::Edit21Exit(QObject*) {
     if (!Untouched(edit_[21])) {
-        SetDirFileName(NameOf(edit_[21]));
+        SetDirFileName(Settings, NameOf(edit_[21]));
     }
-    Refresh();
+    UpdateAndRefresh();
 }
 
 void TGForm::Edit21KeyPress(QObject* Sender, char Key) {
@@ -201,9 +207,9 @@ void TGForm::Edit21KeyPress(QObject* Sender, char Key) {
 
 void TGForm::Edit22Exit(QObject*) {
     if (!Untouched(edit_[22])) {
-        SetDdcProgramFile(NameOf(edit_[22]));
+        SetDdcProgramFile(Settings, NameOf(edit_[22]));
     }
-    Refresh();
+    UpdateAndRefresh();
 }
 
 void TGForm::Edit22KeyPress(QObject* Sender, char Key) {
@@ -215,7 +221,8 @@ void TGForm::Edit22KeyPress(QObject* Sender, char Key) {
 void TGForm::Button9Click(QObject*) {
     std::string reason;
     InitializationFilePreview preview;
-    if (!PreviewInitializationFile(preview, &reason) || !WriteInitializationFile(&reason)) {
+    if (!PreviewInitializationFile(Settings, preview, &reason) ||
+        !WriteInitializationFile(Settings, &reason)) {
         iniStatus_->clear();
         ShowFileFailure(
             this,

@@ -27,6 +27,7 @@
 #include "core/errors.h"
 #include "core/number_text.h"
 #include "core/recording_size.h"
+#include "core/setting_catalogue.h"
 #include "files/config_file.h"
 #include "files/ini_file.h"
 #include "ui/error_display.h"
@@ -37,17 +38,10 @@ using namespace ugform;
 
 namespace {
 
-// clang-format off
-const std::array<std::vector<const char*>, 7> kComboItems = {{
-    {},
-    {"Внутренний", "Внешний"},
-    {"Работа с OSMIR файл data.bin", "Прямая запись в файл"},
-    {" 1 - по старту ввода", " 2 -  программный"},
-    {" 0 - SLAVE", " 1- SINGLE", " 2 - MASTER"},
-    {" 0 - программный", " 2-  SDX", " 4 - SYNX"},
-    {" 1024", " 2048", " 4096", " 8192", "16384"},
-}};
-// clang-format on
+// The item text of a list or switch setting's value.
+const char* ItemText(const char* key, int32_t value) {
+    return ItemOf(*FindSetting(key), value);
+}
 
 }  // namespace
 
@@ -85,8 +79,10 @@ void TGForm::BuildWindow() {
         c->setInsertPolicy(QComboBox::NoInsert);
         // Typed text stays as typed: no inline completion from the items.
         c->setCompleter(nullptr);
-        for (const char* item : kComboItems[n]) {
-            c->addItem(Text(item));
+        // Each item carries its value: the refresh selects by value, the harvest reads it back.
+        const SettingRow* row = FindSettingOfControl(c->objectName().toStdString());
+        for (const SettingOption& option : row->options) {
+            c->addItem(Text(option.item), option.value);
         }
         c->setFixedWidth(width);
         comboBox_[n] = c;
@@ -128,6 +124,14 @@ void TGForm::BuildWindow() {
     const QFontMetrics metrics(font());
     // Room for a text in an edit: the text plus the frame and margins.
     auto fit = [&](const char* sample) { return metrics.horizontalAdvance(Text(sample)) + 14; };
+    // Room for the widest item of a list.
+    auto widest = [&](const char* control) {
+        int width = 0;
+        for (const SettingOption& option : FindSettingOfControl(control)->options) {
+            width = std::max(width, fit(option.item));
+        }
+        return width;
+    };
 
     auto* page = new QWidget(this);
     auto* column = new QVBoxLayout(page);
@@ -169,7 +173,7 @@ void TGForm::BuildWindow() {
     {
         QGridLayout* g = grid();
         g->addWidget(label("Источник  тактовой частоты"), 0, 0);
-        g->addWidget(comboBox(1, fit("Внутренний") + 24), 0, 1);
+        g->addWidget(comboBox(1, widest("ComboBox1") + 24), 0, 1);
         g->addWidget(label("Значение  тактовой частоты"), 1, 0);
         g->addWidget(edit(18, fieldWidth), 1, 1);
         g->setColumnStretch(2, 1);
@@ -181,8 +185,8 @@ void TGForm::BuildWindow() {
         QHBoxLayout* r = row();
         r->addWidget(label("Режим"));
         r->addSpacing(30);
-        r->addWidget(radioGroup(Qt::Horizontal,
-                                {radioButton(1, "отсчеты с АЦП"), radioButton(2, "отсчеты с DDC")}),
+        r->addWidget(radioGroup(Qt::Horizontal, {radioButton(1, ItemText("EnableDDC", 0)),
+                                                 radioButton(2, ItemText("EnableDDC", 1))}),
                      1);
     }
     bevel();
@@ -324,8 +328,8 @@ void TGForm::BuildWindow() {
         QHBoxLayout* r = row();
         r->addWidget(label("Формат данных DDC"));
         r->addSpacing(10);
-        r->addWidget(
-            radioGroup(Qt::Horizontal, {radioButton(3, "16 бит"), radioButton(4, "24 бита")}));
+        r->addWidget(radioGroup(Qt::Horizontal, {radioButton(3, ItemText("DataFormat", 0)),
+                                                 radioButton(4, ItemText("DataFormat", 4))}));
         r->addStretch();
     }
     bevel();
@@ -333,7 +337,7 @@ void TGForm::BuildWindow() {
     // 10. Synchronisation.
     {
         QGridLayout* g = grid();
-        const int width = fit(" 1 - по старту ввода") + 24;
+        const int width = widest("ComboBox3") + 24;
         g->addWidget(label("Режим синхронизации DDC"), 0, 0);
         g->addWidget(comboBox(3, width), 0, 1, 1, 2);
         g->addWidget(label("Мастер режим"), 1, 0);
@@ -352,7 +356,7 @@ void TGForm::BuildWindow() {
         QHBoxLayout* r = row();
         r->addWidget(label("Режим работы"));
         r->addStretch();
-        r->addWidget(comboBox(2, fit("Работа с OSMIR файл data.bin") + 24));
+        r->addWidget(comboBox(2, widest("ComboBox2") + 24));
     }
     bevel();
 
@@ -361,7 +365,7 @@ void TGForm::BuildWindow() {
         QHBoxLayout* r = row();
         r->addWidget(label("Число отсчётов на канал при работе с OSMIR"));
         r->addStretch();
-        r->addWidget(comboBox(6, fit("16384") + 24));
+        r->addWidget(comboBox(6, widest("ComboBox6") + 24));
     }
     bevel();
 

@@ -74,13 +74,21 @@ std::string TGForm::TextOf(const QLineEdit* edit) const {
     return edit->text().toLocal8Bit().toStdString();
 }
 
-// A selection out of the list leaves none. The field shows the selection even when it is
-// unchanged: text typed and not confirmed gives way, as in an edit.
-void TGForm::SelectItem(QComboBox* combo, int64_t index) {
-    if (index < 0 || index >= combo->count()) {
-        index = -1;
+// The item that carries the value. A value no item offers (an older file, a hand edit) selects
+// none and shows its number in the field, so the user sees what will be written. The field shows
+// the selection even when it is unchanged: text typed and not confirmed gives way, as in an edit.
+void TGForm::SelectValue(QComboBox* combo, int32_t value) {
+    const int index = combo->findData(value);
+    combo->setCurrentIndex(index);
+    if (index < 0) {
+        combo->setEditText(QString::number(value));
     }
-    combo->setCurrentIndex(static_cast<int>(index));
+}
+
+// The value of the chosen item; a list that shows no item keeps the stored value, which only the
+// user's choice changes.
+int32_t TGForm::ChosenValue(const QComboBox* combo, int32_t stored) const {
+    return combo->currentIndex() < 0 ? stored : combo->currentData().toInt();
 }
 
 void TGForm::MarkBadInputSource(int channel, int32_t source) {
@@ -122,12 +130,10 @@ void TGForm::Refresh() {
         Box(ControlTable[68 + j])->setChecked(false);
     }
 
-    Settings.EnabledDdcCount = 0;
     for (int c = 0; c < kDdcChannels; ++c) {
         const bool enabled = BitTest(Settings.DDCChannelMask, c);
         const int32_t source = enabled ? Settings.InputSource[c] : 0;
         if (enabled) {
-            ++Settings.EnabledDdcCount;
             if (source >= 0 && source < kAdcs) {
                 Box(ControlTable[4 * c + source])->setChecked(true);
                 Box(ControlTable[64 + source])->setChecked(true);
@@ -135,17 +141,14 @@ void TGForm::Refresh() {
         }
         MarkBadInputSource(c, source);
     }
-    Settings.EnabledAdcCount = 0;
     for (int j = 0; j < kAdcs; ++j) {
         if (BitTest(Settings.ChannelMask, j)) {
-            ++Settings.EnabledAdcCount;
             Box(ControlTable[68 + j])->setChecked(true);
         }
     }
 
     const RecordingSizeStatus sizeStatus =
         ComputeRecordingSize(Settings, Settings.DirSamplesPerChannel).status;
-    Settings.DirRealSamplesPerChannel = RecordingSizeCalc(Settings.DirSamplesPerChannel);
     ShowRecordingSize(edit_[25], sizeStatus, Settings.DirRealSamplesPerChannel);
 
     for (int i = 0; i < kDdcChannels; ++i) {
@@ -153,7 +156,7 @@ void TGForm::Refresh() {
     }
     ShowText(edit_[17], QString::fromStdString(FormatFrequency(Settings.FreqNC0, sep)));
 
-    SelectItem(comboBox_[1], Settings.ClockSource);
+    SelectValue(comboBox_[1], Settings.ClockSource);
     const bool external = Settings.ClockSource != 0;
     edit_[18]->setEnabled(external);
     ShowText(edit_[18],
@@ -167,7 +170,7 @@ void TGForm::Refresh() {
     } else if (Settings.DataFormat == 4) {
         radioButton_[4]->setChecked(true);
     }
-    SelectItem(comboBox_[2], Settings.WorkMode);
+    SelectValue(comboBox_[2], Settings.WorkMode);
     for (int j = 0; j < kAdcs; ++j) {
         (BitTest(Settings.AdcGainMask, j) ? GainPairs[j].second : GainPairs[j].first)
             ->setChecked(true);
@@ -179,23 +182,13 @@ void TGForm::Refresh() {
     ShowName(edit_[22], Settings.DDCProgramFile);
     ShowName(edit_[23], Settings.CurrentConfigName);
 
-    SelectItem(comboBox_[3], int64_t{Settings.DDCSyncMode} - 1);
-    SelectItem(comboBox_[4], Settings.MasterMode);
-    SelectItem(comboBox_[5], static_cast<uint32_t>(Settings.StartSource) >> 1);
+    SelectValue(comboBox_[3], Settings.DDCSyncMode);
+    SelectValue(comboBox_[4], Settings.MasterMode);
+    SelectValue(comboBox_[5], Settings.StartSource);
     ShowText(edit_[24],
              QString::fromStdString(FormatThreshold(Settings.ComparatorThresholdSDX, sep)));
 
-    const uint32_t blocks = static_cast<uint32_t>(Settings.SamplesPerChannel) / 1024;
-    const int64_t sizeItem = blocks == 0 ? -1 : std::bit_width(blocks) - 1;
-    QComboBox* samples = comboBox_[6];
-    if (sizeItem >= 0 && sizeItem < samples->count()) {
-        SelectItem(samples, sizeItem);
-    } else {
-        // A value with no item (below 1024, 32768 and above) selects none and shows its number
-        // in the field, so the user sees what will be written.
-        samples->setCurrentIndex(-1);
-        samples->setEditText(QString::number(Settings.SamplesPerChannel));
-    }
+    SelectValue(comboBox_[6], Settings.SamplesPerChannel);
     ShowFindings();
     ShowIniPending();
 }
@@ -231,7 +224,7 @@ void TGForm::Harvest() {
     }
     Settings.EnableDDC = radioButton_[1]->isChecked() ? 0 : 1;
     Settings.Dither = checkBox_[85]->isChecked() ? 1 : 0;
-    Settings.WorkMode = comboBox_[2]->currentIndex();
+    Settings.WorkMode = ChosenValue(comboBox_[2], Settings.WorkMode);
     int32_t gains = 0;
     int32_t channels = 0;
     for (int j = 0; j < kAdcs; ++j) {
@@ -247,12 +240,11 @@ void TGForm::Harvest() {
     }
     Settings.ChannelMask = channels;
     takeSelection();
-    Settings.DDCSyncMode = comboBox_[3]->currentIndex() + 1;
-    Settings.MasterMode = comboBox_[4]->currentIndex();
-    Settings.StartSource = comboBox_[5]->currentIndex() * 2;
+    Settings.DDCSyncMode = ChosenValue(comboBox_[3], Settings.DDCSyncMode);
+    Settings.MasterMode = ChosenValue(comboBox_[4], Settings.MasterMode);
+    Settings.StartSource = ChosenValue(comboBox_[5], Settings.StartSource);
     if (!Untouched(edit_[24])) {
         Settings.ComparatorThresholdSDX = ParseSingle(TextOf(edit_[24]), sep);
     }
-    Settings.SamplesPerChannel =
-        static_cast<int32_t>(std::ldexp(1024.0, comboBox_[6]->currentIndex()));
+    Settings.SamplesPerChannel = ChosenValue(comboBox_[6], Settings.SamplesPerChannel);
 }

@@ -48,7 +48,7 @@ QWidget* TGForm::BuildIniWriteRow(QPushButton* writeButton) {
 
 void TGForm::ShowIniPending() {
     // Before the window is first shown nothing has been loaded: nothing to compare yet.
-    iniPending_->setVisible(formShown_ && iniWatch_.Pending());
+    iniPending_->setVisible(formShown_ && iniWatch_.Pending(Settings));
 }
 
 void TGForm::ShowIniWritten(std::size_t changedValues) {

@@ -144,11 +144,11 @@ void BM_PlainReadWriteSynced(benchmark::State& state) {
 
 void BM_WriteIni(benchmark::State& state) {
     const std::string path = PrepareFile(state, "exam_ddc.ini");
-    Settings = TSettings{};
+    TSettings Settings;
     for (auto _ : state) {
         // A changed value every time, so that every call really saves the file.
         Settings.SamplesPerChannel ^= 3072;
-        if (!WriteIni(path))
+        if (!WriteIni(path, Settings))
             state.SkipWithError("WriteIni failed");
     }
     SetLabel(state, path);
@@ -157,20 +157,21 @@ void BM_WriteIni(benchmark::State& state) {
 // The same work without the disk: parse, the 49 keys, serialise.
 void BM_WriteIniInMemory(benchmark::State& state) {
     const std::string bytes = state.range(0) == 0 ? RealisticIni() : LargeIni();
-    Settings = TSettings{};
+    TSettings Settings;
     for (auto _ : state) {
         Settings.SamplesPerChannel ^= 3072;
         ProfileStore store(bytes);
-        WriteIniTo(store);
+        WriteIniTo(store, Settings);
         benchmark::DoNotOptimize(store.Bytes());
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes.size()));
 }
 
 void BM_ReadConfig(benchmark::State& state) {
+    TSettings Settings;
     const std::string path = PrepareFile(state, "read.cfg");
     for (auto _ : state) {
-        if (!ReadConfig(path))
+        if (!ReadConfig(path, Settings))
             state.SkipWithError("ReadConfig failed");
     }
     SetLabel(state, path);
@@ -178,13 +179,14 @@ void BM_ReadConfig(benchmark::State& state) {
 
 // Replaces the realistic or the 1 MB file with a configuration file (55 lines).
 void BM_WriteConfig(benchmark::State& state) {
+    TSettings Settings;
     const std::string path = BenchFolder().File("write.cfg");
     const std::string original = state.range(0) == 0 ? RealisticIni() : LargeIni();
     for (auto _ : state) {
         state.PauseTiming();
         WriteAll(path, original, false);
         state.ResumeTiming();
-        if (!WriteConfig(path))
+        if (!WriteConfig(path, Settings))
             state.SkipWithError("WriteConfig failed");
     }
     state.SetLabel("replacing " + std::to_string(original.size()) + " bytes");
@@ -194,6 +196,7 @@ void BM_WriteConfig(benchmark::State& state) {
 // child process so that each shape starts afresh: "peak_MB" is what the child's peak grew by.
 // Argument 0: lines "[]"; 1: lines "["; 2: an [Option] section of lines "="; 3: bare line breaks.
 void BM_HostileFileMemory(benchmark::State& state) {
+    const TSettings Settings;
     const std::string path = BenchFolder().File("hostile.ini");
     std::size_t size = 0;
     {
@@ -216,7 +219,7 @@ void BM_HostileFileMemory(benchmark::State& state) {
         if (child == 0) {
             rusage before{}, after{};
             ::getrusage(RUSAGE_SELF, &before);
-            const bool written = WriteIni(path);
+            const bool written = WriteIni(path, Settings);
             ::getrusage(RUSAGE_SELF, &after);
             const long grown = written ? after.ru_maxrss - before.ru_maxrss : -1;  // kilobytes
             [[maybe_unused]] ssize_t n = ::write(pipeEnds[1], &grown, sizeof grown);

@@ -16,6 +16,7 @@
 #include "core/checks.h"
 #include "core/settings.h"
 #include "files/config_file.h"
+#include "files/disk_view.h"
 #include "ui/ugform.h"
 
 namespace {
@@ -28,8 +29,7 @@ class WorkingFolder {
   public:
     WorkingFolder() : saved_(QDir::currentPath()) {
         QDir::setCurrent(dir_.path());
-        Settings = TSettings{};
-        WriteConfig(TSettings::StartupConfigName);
+        WriteConfig(TSettings::StartupConfigName, TSettings{});
         QFile ini(QStringLiteral("exam_ddc.ini"));
         if (ini.open(QIODevice::WriteOnly)) {
             ini.write(
@@ -69,7 +69,7 @@ void BM_RefreshWithChangingFindings(benchmark::State& state) {
     bool above = false;
     for (auto _ : state) {
         above = !above;
-        Settings.FrequencyNCO[5] = above ? 60000000.0f : 10700005.0f;
+        form.Settings.FrequencyNCO[5] = above ? 60000000.0f : 10700005.0f;
         form.Refresh();
     }
 }
@@ -79,8 +79,9 @@ BENCHMARK(BM_RefreshWithChangingFindings)->Unit(benchmark::kMicrosecond);
 void BM_ChecksOnDisk(benchmark::State& state) {
     WorkingFolder folder;
     const DiskView disk;
+    const TSettings settings;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(RunChecks({Settings, disk}));
+        benchmark::DoNotOptimize(RunChecks({settings, disk}));
     }
 }
 BENCHMARK(BM_ChecksOnDisk)->Unit(benchmark::kMicrosecond);

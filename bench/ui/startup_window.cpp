@@ -12,7 +12,6 @@ int main(int argc, char** argv) {
     // As main does it, but for the command line, which asks nothing of the window system.
     QApplication::setApplicationDisplayName(QString());
     LoadQtTranslations(app);
-    Settings = TSettings{};
     TGForm form;
     GForm = &form;
     QuitAtFirstPaint(form);

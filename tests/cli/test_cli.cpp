@@ -252,7 +252,7 @@ TEST_F(Cli, ShowTextListsEveryKeyAndTheRecording) {
     CopyDemo();
     const Result shown = Run({"show"});
     ASSERT_EQ(shown.status, 0) << shown.err;
-    for (const char* line : {"\nDDCChannelMask          0xffff               mask    enabled DDC",
+    for (const char* line : {"\nDDCChannelMask          0xffff               mask    Enabled DDC",
                              "\nDDCProgramFile          PRGFILES\\IsGsm.prg",
                              "\n  DirNumBufWrite        2                    buffers",
                              "\n  file size             8192                 KB\n"}) {

@@ -31,11 +31,11 @@ bool SameRecord(const TSettings& a, const TSettings& b) {
 
 class EditingRules : public ::testing::Test {
   protected:
-    void SetUp() override { Settings = TSettings{}; }
+    TSettings Settings;
 
     // A refused edit throws SettingsError with `message` (when given) and leaves the record as
     // it was.
-    static void ExpectRefused(const std::function<void()>& edit, const std::string& message = {}) {
+    void ExpectRefused(const std::function<void()>& edit, const std::string& message = {}) {
         const TSettings before = Settings;
         try {
             edit();
@@ -92,7 +92,7 @@ TEST_F(EditingRules, ChannelToAdcMatrix) {
         }
         expected.InputSource[0] = c.channel == 0 ? c.expectedSource : c.expectedSource0;
 
-        SetChannelAdcs(c.channel, c.ticked);
+        SetChannelAdcs(Settings, c.channel, c.ticked);
         EXPECT_EQ(Settings.DDCChannelMask, c.expectedMask);
         EXPECT_EQ(Settings.InputSource[c.channel], c.expectedSource);
         EXPECT_EQ(Settings.InputSource[0], expected.InputSource[0]);
@@ -103,16 +103,16 @@ TEST_F(EditingRules, ChannelToAdcMatrix) {
 TEST_F(EditingRules, WholeMatrixButtons) {
     Settings.DDCChannelMask = 0x0010;
     Settings.InputSource[0] = 3;
-    EnableAllChannels();
+    EnableAllChannels(Settings);
     EXPECT_EQ(Settings.DDCChannelMask, 0xFFFF);
     EXPECT_EQ(Settings.InputSource[0], 3);
 
-    EnableOnlyChannel0();
+    EnableOnlyChannel0(Settings);
     EXPECT_EQ(Settings.DDCChannelMask, 1);
     EXPECT_EQ(Settings.InputSource[0], 0);
 
     Settings.DDCChannelMask = 0x00F0;
-    AllChannelsToAdc(2);
+    AllChannelsToAdc(Settings, 2);
     EXPECT_EQ(Settings.DDCChannelMask, 0x00F0);  // disabled channels stay disabled
     for (int i = 0; i < kDdcChannels; ++i) {
         EXPECT_EQ(Settings.InputSource[i], 2) << i;
@@ -120,19 +120,20 @@ TEST_F(EditingRules, WholeMatrixButtons) {
 }
 
 TEST_F(EditingRules, Frequencies) {
-    SetChannelFrequency(3, "1,5E6", ',');
+    SetChannelFrequency(Settings, 3, "1,5E6", ',');
     EXPECT_EQ(Settings.FrequencyNCO[3], 1.5e6f);
     EXPECT_EQ(Settings.FrequencyNCO[2], 10700002.0f);
 
     Settings.MaskSelFreqNCO = 0xFF;
-    ApplyFrequencyToSelected("5e6", '.', 0b1000'0000'0000'0101);  // the boxes decide, not the mask
+    ApplyFrequencyToSelected(Settings, "5e6", '.',
+                             0b1000'0000'0000'0101);  // the boxes decide, not the mask
     for (int i = 0; i < kDdcChannels; ++i) {
         const bool ticked = i == 0 || i == 2 || i == 15;
         const float expected = ticked ? 5e6f : (i == 3 ? 1.5e6f : 10700000.0f + i);
         EXPECT_EQ(Settings.FrequencyNCO[i], expected) << i;
     }
 
-    ApplyFrequencyToAll(" 20000000 ", '.');
+    ApplyFrequencyToAll(Settings, " 20000000 ", '.');
     for (float f : Settings.FrequencyNCO) {
         EXPECT_EQ(f, 2e7f);
     }
@@ -141,20 +142,20 @@ TEST_F(EditingRules, Frequencies) {
 
 TEST_F(EditingRules, ClockSourceAndValue) {
     for (int item : {1, -1, 7, 0}) {
-        SetClockSource(item);
+        SetClockSource(Settings, item);
         EXPECT_EQ(Settings.ClockSource, item);
     }
-    SetClockValue("1.25e8", '.');
+    SetClockValue(Settings, "1.25e8", '.');
     EXPECT_EQ(Settings.InternalClockValue, 1.25e8);
     EXPECT_EQ(Settings.ExternalClockValue, 110000000.0);
     for (int item : {1, -1}) {
-        SetClockSource(item);
-        SetClockValue("9.5e7", '.');
+        SetClockSource(Settings, item);
+        SetClockValue(Settings, "9.5e7", '.');
         EXPECT_EQ(Settings.ExternalClockValue, 9.5e7);
         Settings.ExternalClockValue = 0;
     }
     EXPECT_EQ(Settings.InternalClockValue, 1.25e8);
-    SetClockValue("1e250", '.');  // doubles take what floats refuse
+    SetClockValue(Settings, "1e250", '.');  // doubles take what floats refuse
     EXPECT_EQ(Settings.ExternalClockValue, 1e250);
 }
 
@@ -168,86 +169,89 @@ TEST_F(EditingRules, ValuesTheFilesCannotGiveBackAreRefused) {
     const std::string breaks = " holds a line break";
     const std::string blanks = " begins or ends with a blank";
     const std::pair<std::function<void()>, std::string> cases[] = {
-        {[] { SetClockValue("1e300", '.'); }, "'1e300' is too large for the settings files"},
-        {[] { SetClockValue("-1e253", '.'); }, "'-1e253' is too large for the settings files"},
-        {[] { SetClockValue(" 1,5e254 ", ','); },
+        {[this] { SetClockValue(Settings, "1e300", '.'); },
+         "'1e300' is too large for the settings files"},
+        {[this] { SetClockValue(Settings, "-1e253", '.'); },
+         "'-1e253' is too large for the settings files"},
+        {[this] { SetClockValue(Settings, " 1,5e254 ", ','); },
          "' 1,5e254 ' is too large for the settings files"},
-        {[] { SetDirFileName("rec\n.bin"); }, dirFile + breaks},
-        {[] { SetDirFileName("rec.bin\r"); }, dirFile + breaks},
-        {[] { SetDirFileName(" rec.bin"); }, dirFile + blanks},
-        {[] { SetDirFileName("rec.bin\t"); }, dirFile + blanks},
-        {[] { SetDdcProgramFile("PRGFILES\\a\r\nb.prg"); }, program + breaks},
-        {[] { SetDdcProgramFile("a.prg\f"); }, program + blanks},
-        {[] { SetDdcProgramFromPath("D:\\PRG\nFILES\\a.prg"); }, program + breaks},
-        {[] { SetDdcProgramFromPath("/w/PRGFILES/a.prg\r"); }, program + breaks},
-        {[] { SetDdcProgramFromPath("D:\\ a.prg"); }, program + blanks},
-        {[] { ConfigNameFromPath("C:\\CONFIGS\\my\n.cfg"); }, config + breaks},
-        {[] { ConfigNameFromPath("C:\\CON\rFIGS\\my.cfg"); }, config + breaks},
+        {[this] { SetDirFileName(Settings, "rec\n.bin"); }, dirFile + breaks},
+        {[this] { SetDirFileName(Settings, "rec.bin\r"); }, dirFile + breaks},
+        {[this] { SetDirFileName(Settings, " rec.bin"); }, dirFile + blanks},
+        {[this] { SetDirFileName(Settings, "rec.bin\t"); }, dirFile + blanks},
+        {[this] { SetDdcProgramFile(Settings, "PRGFILES\\a\r\nb.prg"); }, program + breaks},
+        {[this] { SetDdcProgramFile(Settings, "a.prg\f"); }, program + blanks},
+        {[this] { SetDdcProgramFromPath(Settings, "D:\\PRG\nFILES\\a.prg"); }, program + breaks},
+        {[this] { SetDdcProgramFromPath(Settings, "/w/PRGFILES/a.prg\r"); }, program + breaks},
+        {[this] { SetDdcProgramFromPath(Settings, "D:\\ a.prg"); }, program + blanks},
+        {[this] { ConfigNameFromPath(Settings, "C:\\CONFIGS\\my\n.cfg"); }, config + breaks},
+        {[this] { ConfigNameFromPath(Settings, "C:\\CON\rFIGS\\my.cfg"); }, config + breaks},
     };
     for (const auto& [edit, message] : cases)
         ExpectRefused(edit, message);
 
     // Just within the limits.
-    SetClockSource(1);
-    SetClockValue("9.99e252", '.');
+    SetClockSource(Settings, 1);
+    SetClockValue(Settings, "9.99e252", '.');
     EXPECT_EQ(Settings.ExternalClockValue, 9.99e252);
-    SetDirFileName("");
-    SetDirFileName("a b;c.bin");
+    SetDirFileName(Settings, "");
+    SetDirFileName(Settings, "a b;c.bin");
     EXPECT_EQ(Settings.DirFileName, "a b;c.bin");
-    SetDdcProgramFromPath("D:\\work\\PRG FILES\\ a.prg");
+    SetDdcProgramFromPath(Settings, "D:\\work\\PRG FILES\\ a.prg");
     EXPECT_EQ(Settings.DDCProgramFile, "PRG FILES\\ a.prg");
-    ConfigNameFromPath("C:\\CONFIGS\\ my.cfg ");  // shown only, kept in no file
+    ConfigNameFromPath(Settings, "C:\\CONFIGS\\ my.cfg ");  // shown only, kept in no file
     EXPECT_EQ(Settings.CurrentConfigName, " my.cfg ");
 }
 
 TEST_F(EditingRules, FormatAndSamples) {
-    SetDataFormat16();
+    SetDataFormat16(Settings);
     EXPECT_EQ(Settings.DataFormat, 0);
-    SetDataFormat24();
+    SetDataFormat24(Settings);
     EXPECT_EQ(Settings.DataFormat, 4);
-    SetDirSamplesPerChannel("$20000");
+    SetDirSamplesPerChannel(Settings, "$20000");
     EXPECT_EQ(Settings.DirSamplesPerChannel, 131072);
 }
 
 TEST_F(EditingRules, RefusedNumbersChangeNothing) {
     const std::string overflow = "Floating point overflow";
-    ExpectRefused([] { SetChannelFrequency(4, "12abc", '.'); },
+    ExpectRefused([this] { SetChannelFrequency(Settings, 4, "12abc", '.'); },
                   "'12abc' is not a valid floating point value");
-    ExpectRefused([] { SetChannelFrequency(4, "1e39", '.'); }, overflow);
-    ExpectRefused([] { ApplyFrequencyToAll("-4e38", '.'); }, overflow);
-    ExpectRefused([] { ApplyFrequencyToSelected("1.5", ',', 0xFFFF); },
+    ExpectRefused([this] { SetChannelFrequency(Settings, 4, "1e39", '.'); }, overflow);
+    ExpectRefused([this] { ApplyFrequencyToAll(Settings, "-4e38", '.'); }, overflow);
+    ExpectRefused([this] { ApplyFrequencyToSelected(Settings, "1.5", ',', 0xFFFF); },
                   "'1.5' is not a valid floating point value");
-    ExpectRefused([] { SetClockValue("1e400", '.'); }, overflow);
-    ExpectRefused([] { SetDirSamplesPerChannel("65536 "); },
+    ExpectRefused([this] { SetClockValue(Settings, "1e400", '.'); }, overflow);
+    ExpectRefused([this] { SetDirSamplesPerChannel(Settings, "65536 "); },
                   "'65536 ' is not a valid integer value");
 }
 
 TEST_F(EditingRules, StringSettingsHold255Characters) {
     const std::string fits(kMaxStringLength, 'n');
     const std::string tooLong(kMaxStringLength + 1, 'n');
-    SetDirFileName(fits);
+    SetDirFileName(Settings, fits);
     EXPECT_EQ(Settings.DirFileName, fits);
-    SetDdcProgramFile(fits);
+    SetDdcProgramFile(Settings, fits);
     EXPECT_EQ(Settings.DDCProgramFile, fits);
-    ConfigNameFromPath("C:\\cfg\\" + fits);
+    ConfigNameFromPath(Settings, "C:\\cfg\\" + fits);
     EXPECT_EQ(Settings.CurrentConfigName, fits);
 
-    ExpectRefused([&] { SetDirFileName(tooLong); });
-    ExpectRefused([&] { SetDdcProgramFile(tooLong); });
-    ExpectRefused([&] { ConfigNameFromPath("C:\\cfg\\" + tooLong); });
+    ExpectRefused([&] { SetDirFileName(Settings, tooLong); });
+    ExpectRefused([&] { SetDdcProgramFile(Settings, tooLong); });
+    ExpectRefused([&] { ConfigNameFromPath(Settings, "C:\\cfg\\" + tooLong); });
     // The stored result counts, not the length of the chosen path.
     ExpectRefused([&] {
-        SetDdcProgramFromPath("D:\\" + std::string(200, 'd') + "\\" + std::string(60, 'f'));
+        SetDdcProgramFromPath(Settings,
+                              "D:\\" + std::string(200, 'd') + "\\" + std::string(60, 'f'));
     });
     const std::string longFile(120, 'f');
-    SetDdcProgramFromPath("D:\\" + std::string(300, 'w') + "\\PRGFILES\\" + longFile);
+    SetDdcProgramFromPath(Settings, "D:\\" + std::string(300, 'w') + "\\PRGFILES\\" + longFile);
     EXPECT_EQ(Settings.DDCProgramFile, "PRGFILES\\" + longFile);
 }
 
 TEST_F(EditingRules, NamesAreStoredWhole) {
-    SetDirFileName("D:\\data\\rec.bin");
+    SetDirFileName(Settings, "D:\\data\\rec.bin");
     EXPECT_EQ(Settings.DirFileName, "D:\\data\\rec.bin");
-    SetDdcProgramFile("prg/My Gsm.prg");
+    SetDdcProgramFile(Settings, "prg/My Gsm.prg");
     EXPECT_EQ(Settings.DDCProgramFile, "prg/My Gsm.prg");
 }
 
@@ -271,12 +275,12 @@ TEST_F(EditingRules, ProgramPathKeepsTheLastDirectoryWithABackslash) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
         Settings.DDCProgramFile = "unset";
-        SetDdcProgramFromPath(c.path);
+        SetDdcProgramFromPath(Settings, c.path);
         EXPECT_EQ(Settings.DDCProgramFile, c.stored);
     }
     for (const char* path : {"D:\\work\\PRGFILES\\", "/home/u/", "\\", ""}) {
         SCOPED_TRACE(path);
-        ExpectRefused([&] { SetDdcProgramFromPath(path); });
+        ExpectRefused([&] { SetDdcProgramFromPath(Settings, path); });
     }
 }
 
@@ -291,13 +295,13 @@ TEST_F(EditingRules, ConfigNameIsTheTextAfterTheLastSeparator) {
                           {"my.cfg", "my.cfg"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
-        ConfigNameFromPath(c.path);
+        ConfigNameFromPath(Settings, c.path);
         EXPECT_EQ(Settings.CurrentConfigName, c.name);
         EXPECT_EQ(FileNameOfPath(c.path), c.name);
     }
     for (const char* path : {"C:\\work\\CONFIGS\\", "/home/u/", ""}) {
         SCOPED_TRACE(path);
-        ExpectRefused([&] { ConfigNameFromPath(path); });
+        ExpectRefused([&] { ConfigNameFromPath(Settings, path); });
         EXPECT_EQ(FileNameOfPath(path), "");
     }
 }

@@ -64,8 +64,9 @@ const SizeCase kSizeCases[] = {
 
 class RecordingSizeTest : public ::testing::TestWithParam<SizeCase> {
   protected:
+    TSettings Settings;
+
     void SetUp() override {
-        Settings = TSettings{};
         const SizeCase& c = GetParam();
         Settings.EnableDDC = c.enableDdc;
         Settings.DataFormat = c.dataFormat;
@@ -86,7 +87,7 @@ TEST_P(RecordingSizeTest, PureCalculation) {
 
 TEST_P(RecordingSizeTest, AppliedToSettings) {
     const SizeCase& c = GetParam();
-    EXPECT_EQ(RecordingSizeCalc(c.requested), c.realSamples);
+    EXPECT_EQ(RecordingSizeCalc(Settings, c.requested), c.realSamples);
     EXPECT_EQ(Settings.DirNumBufWrite, c.buffers);
     EXPECT_EQ(Settings.DirFileSizeKB, c.fileSizeKB);
     if (c.status == Status::Ok) {
@@ -119,7 +120,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, RecordingSizeTest, ::testing::ValuesIn(kSizeCase
 TEST(RecordingSizeUnknownMode, ChangesNothingAndKeepsTheShownValue) {
     for (int32_t mode : {2, -1}) {
         SCOPED_TRACE(mode);
-        Settings = TSettings{};
+        TSettings Settings;
         Settings.EnableDDC = mode;
         Settings.EnabledDdcCount = 16;
         Settings.EnabledAdcCount = 1;
@@ -128,7 +129,7 @@ TEST(RecordingSizeUnknownMode, ChangesNothingAndKeepsTheShownValue) {
         Settings.DirFileSizeKB = 9;
         Settings.DirRealSamplesPerChannel = 1234;
         EXPECT_EQ(ComputeRecordingSize(Settings, 65536).status, Status::UnknownMode);
-        EXPECT_EQ(RecordingSizeCalc(65536), 1234);
+        EXPECT_EQ(RecordingSizeCalc(Settings, 65536), 1234);
         EXPECT_EQ(Settings.DdcBytesPerSample, 5);
         EXPECT_EQ(Settings.DirNumBufWrite, 7);
         EXPECT_EQ(Settings.DirFileSizeKB, 9);

@@ -119,10 +119,12 @@ inline void GiveToOrdinaryUser([[maybe_unused]] const std::string& path) {
 }
 
 // Every test runs in a fresh folder of its own (ctest runs tests in parallel), made the working
-// directory, with default Settings and no injected fault. Rollback copies of writes in place go
-// to a second fresh folder (XDG_STATE_HOME), which "nobody" may write too.
+// directory, with a record of its own holding the defaults and no injected fault. Rollback copies
+// of writes in place go to a second fresh folder (XDG_STATE_HOME), which "nobody" may write too.
 class FileTest : public ::testing::Test {
   protected:
+    TSettings Settings;
+
     void SetUp() override {
         previous_ = std::filesystem::current_path();
         folder_ = MakeScratchFolder();
@@ -134,13 +136,11 @@ class FileTest : public ::testing::Test {
         ::setenv("XDG_STATE_HOME", state_.c_str(), 1);
 #endif
         std::filesystem::current_path(folder_);
-        Settings = TSettings{};
         files::SetWriteFaultForTesting({});
         files::FileOperationCountsForTesting() = {};
     }
     void TearDown() override {
         files::SetWriteFaultForTesting({});
-        Settings = TSettings{};
         std::filesystem::current_path(previous_);
         // Folders a test made read-only must be writable again to be removed.
         std::error_code ignored;

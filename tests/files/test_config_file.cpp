@@ -23,42 +23,36 @@ namespace {
 
 using ConfigFile = FileTest;
 
-const ParamRow& Row(const char* key) {
-    for (const ParamRow& row : ParamTable) {
-        if (std::strcmp(row.key, key) == 0)
-            return row;
-    }
-    throw std::runtime_error(std::string("no row ") + key);
-}
-
-TEST(ParamTableRows, FollowTheFileOrderAndReferToTheirFields) {
-    ASSERT_EQ(ParamTable.size(), 50u);
-    EXPECT_STREQ(ParamTable[0].key, "SamplesPerChannel");
-    EXPECT_STREQ(ParamTable[3].key, "DirFileName");
-    EXPECT_STREQ(ParamTable[3].section, "Option");
-    EXPECT_STREQ(ParamTable[4].section, "device0_tessaro0");
-    EXPECT_STREQ(ParamTable[9].key, "FrequencyNCO0");
-    EXPECT_STREQ(ParamTable[24].key, "FrequencyNCO15");
-    EXPECT_STREQ(ParamTable[25].key, "InputSource0");
-    EXPECT_STREQ(ParamTable[40].key, "InputSource15");
-    EXPECT_STREQ(ParamTable[49].key, "MaskSelFreqNCO");
-    EXPECT_EQ(std::get<float*>(ParamTable[24].field), &Settings.FrequencyNCO[15]);
-    EXPECT_EQ(std::get<int32_t*>(ParamTable[40].field), &Settings.InputSource[15]);
-    EXPECT_EQ(std::get<double*>(Row("ExternalClockValue").field), &Settings.ExternalClockValue);
-    EXPECT_EQ(Row("DDCChannelMask").kind, ParamKind::Hex);
-    EXPECT_EQ(Row("ComparatorThresholdSDX").kind, ParamKind::Float);
-    EXPECT_EQ(Row("DDCProgramFile").kind, ParamKind::String);
+TEST(ConfigRows, FollowTheFileOrderAndReferToTheirFields) {
+    const auto rows = RowsOf(FileOf::Config);
+    ASSERT_EQ(rows.size(), 50u);
+    EXPECT_STREQ(rows[0]->key, "SamplesPerChannel");
+    EXPECT_STREQ(rows[3]->key, "DirFileName");
+    EXPECT_STREQ(rows[3]->section, "Option");
+    EXPECT_STREQ(rows[4]->section, "device0_tessaro0");
+    EXPECT_STREQ(rows[9]->key, "FrequencyNCO0");
+    EXPECT_STREQ(rows[24]->key, "FrequencyNCO15");
+    EXPECT_STREQ(rows[25]->key, "InputSource0");
+    EXPECT_STREQ(rows[40]->key, "InputSource15");
+    EXPECT_STREQ(rows[49]->key, "MaskSelFreqNCO");
+    TSettings s;
+    EXPECT_EQ(&SingleOf(*rows[24], s), &s.FrequencyNCO[15]);
+    EXPECT_EQ(&IntegerOf(*rows[40], s), &s.InputSource[15]);
+    EXPECT_EQ(&DoubleOf(*FindSetting("ExternalClockValue"), s), &s.ExternalClockValue);
+    EXPECT_EQ(FindSetting("DDCChannelMask")->config, ValueFormat::Hex);
+    EXPECT_EQ(TypeOf(*FindSetting("ComparatorThresholdSDX")), FieldType::Single);
+    EXPECT_EQ(TypeOf(*FindSetting("DDCProgramFile")), FieldType::String);
 }
 
 TEST_F(ConfigFile, DefaultsAreWrittenByteForByte) {
     std::string error;
-    ASSERT_TRUE(WriteConfig("std.cfg", &error)) << error;
+    ASSERT_TRUE(WriteConfig("std.cfg", Settings, &error)) << error;
     EXPECT_EQ(ReadBytes("std.cfg"), Fixture("std_defaults.cfg"));
-    EXPECT_EQ(ConfigText(), Fixture("std_defaults.cfg"));
+    EXPECT_EQ(ConfigText(Settings), Fixture("std_defaults.cfg"));
 }
 
 // Sets every row to something other than its default, in every kind.
-void SetNonDefaults() {
+void SetNonDefaults(TSettings& Settings) {
     Settings.SamplesPerChannel = 16384;
     Settings.EnableDDC = 0;
     Settings.WorkMode = 0;
@@ -84,11 +78,11 @@ void SetNonDefaults() {
 }
 
 TEST_F(ConfigFile, EveryRowSurvivesAWriteAndARead) {
-    SetNonDefaults();
+    SetNonDefaults(Settings);
     const TSettings written = Settings;
-    ASSERT_TRUE(WriteConfig("round.cfg"));
+    ASSERT_TRUE(WriteConfig("round.cfg", Settings));
     Settings = TSettings{};
-    ASSERT_TRUE(ReadConfig("round.cfg"));
+    ASSERT_TRUE(ReadConfig("round.cfg", Settings));
     EXPECT_EQ(Settings.SamplesPerChannel, written.SamplesPerChannel);
     EXPECT_EQ(Settings.EnableDDC, written.EnableDDC);
     EXPECT_EQ(Settings.WorkMode, written.WorkMode);
@@ -125,10 +119,10 @@ TEST_F(ConfigFile, EveryRowSurvivesAWriteAndARead) {
 
 TEST_F(ConfigFile, ReadingTheDefaultsFileRestoresTheDefaults) {
     WriteBytes("std.cfg", Fixture("std_defaults.cfg"));
-    SetNonDefaults();
-    ASSERT_TRUE(ReadConfig("std.cfg"));
+    SetNonDefaults(Settings);
+    ASSERT_TRUE(ReadConfig("std.cfg", Settings));
     // Every row prints as it did, and the reals are the exact defaults.
-    EXPECT_EQ(ConfigText(), Fixture("std_defaults.cfg"));
+    EXPECT_EQ(ConfigText(Settings), Fixture("std_defaults.cfg"));
     const TSettings defaults;
     for (int i = 0; i < kDdcChannels; ++i)
         EXPECT_EQ(Settings.FrequencyNCO[i], defaults.FrequencyNCO[i]) << i;
@@ -143,12 +137,12 @@ TEST_F(ConfigFile, RealsKeepOneDecimal) {
     Settings.ComparatorThresholdSDX = 1.26f;
     Settings.FrequencyNCO[0] = 0.25f;  // an exact tie rounds to even
     Settings.ExternalClockValue = 0.35;
-    ASSERT_TRUE(WriteConfig("r.cfg"));
+    ASSERT_TRUE(WriteConfig("r.cfg", Settings));
     const std::string text = ReadBytes("r.cfg");
     EXPECT_NE(text.find("\r\nComparatorThresholdSDX= 1.3\r\n"), std::string::npos);
     EXPECT_NE(text.find("\r\nFrequencyNCO0= 0.2\r\n"), std::string::npos);
     EXPECT_NE(text.find("\r\nExternalClockValue= 0.3\r\n"), std::string::npos);
-    ASSERT_TRUE(ReadConfig("r.cfg"));
+    ASSERT_TRUE(ReadConfig("r.cfg", Settings));
     EXPECT_EQ(Settings.ComparatorThresholdSDX, 1.3f);
     EXPECT_EQ(Settings.FrequencyNCO[0], 0.2f);
     EXPECT_EQ(Settings.ExternalClockValue, 0.3);
@@ -156,20 +150,21 @@ TEST_F(ConfigFile, RealsKeepOneDecimal) {
 
 TEST_F(ConfigFile, APartialFileSetsEverythingElseToZero) {
     WriteBytes("part.cfg", "[Option]\r\nSamplesPerChannel= 2048\r\n");
-    ASSERT_TRUE(ReadConfig("part.cfg"));
+    std::vector<std::string> missing;
+    ASSERT_TRUE(ReadConfig("part.cfg", Settings, nullptr, &missing));
     EXPECT_EQ(Settings.SamplesPerChannel, 2048);
     EXPECT_EQ(Settings.DirFileName, "0");
     EXPECT_EQ(Settings.DDCProgramFile, "0");
-    for (const ParamRow& row : ParamTable) {
-        if (std::strcmp(row.key, "SamplesPerChannel") == 0)
+    ASSERT_EQ(missing.size(), 49u);
+    EXPECT_EQ(missing.front(), "EnableDDC");
+    EXPECT_EQ(missing.back(), "MaskSelFreqNCO");
+    for (const SettingRow* row : RowsOf(FileOf::Config)) {
+        if (std::strcmp(row->key, "SamplesPerChannel") == 0 || TypeOf(*row) == FieldType::String)
             continue;
-        std::visit(
-            [&](auto* field) {
-                if constexpr (!std::is_same_v<decltype(field), std::string*>) {
-                    EXPECT_EQ(*field, 0) << row.key;
-                }
-            },
-            row.field);
+        EXPECT_EQ(
+            TypeOf(*row) == FieldType::Integer ? IntegerOf(*row, Settings) : RealOf(*row, Settings),
+            0)
+            << row->key;
     }
 }
 
@@ -194,17 +189,17 @@ TEST_F(ConfigFile, MaskTexts) {
     for (const Case& c : cases) {
         WriteBytes("m.cfg", std::string("[device0_tessaro0]\r\nDDCChannelMask= ") + c.text +
                                 "\r\nSamplesPerChannel= " + c.text + "\r\n");
-        ASSERT_TRUE(ReadConfig("m.cfg"));
+        ASSERT_TRUE(ReadConfig("m.cfg", Settings));
         EXPECT_EQ(Settings.DDCChannelMask, c.value) << c.text;
     }
 }
 
 TEST_F(ConfigFile, ANegativeMaskIsWrittenAsItsBitPatternAndReadsBack) {
     Settings.DDCChannelMask = -16;
-    ASSERT_TRUE(WriteConfig("n.cfg"));
+    ASSERT_TRUE(WriteConfig("n.cfg", Settings));
     EXPECT_NE(ReadBytes("n.cfg").find("\r\nDDCChannelMask= 0xfffffff0\r\n"), std::string::npos);
     Settings.DDCChannelMask = 0;
-    ASSERT_TRUE(ReadConfig("n.cfg"));
+    ASSERT_TRUE(ReadConfig("n.cfg", Settings));
     EXPECT_EQ(Settings.DDCChannelMask, -16);
 }
 
@@ -214,46 +209,46 @@ TEST_F(ConfigFile, TheSpaceLineReadsLikeAnEmptyLine) {
     ASSERT_NE(space, std::string::npos);
     text.erase(space + 2, 1);
     WriteBytes("blank.cfg", text);
-    SetNonDefaults();
-    ASSERT_TRUE(ReadConfig("blank.cfg"));
-    const std::string reread = ConfigText();
+    SetNonDefaults(Settings);
+    ASSERT_TRUE(ReadConfig("blank.cfg", Settings));
+    const std::string reread = ConfigText(Settings);
     EXPECT_EQ(reread, Fixture("std_defaults.cfg"));
 }
 
 TEST_F(ConfigFile, OtherLetterCaseAndLineEndingsAreFound) {
     WriteBytes("case.cfg",
                "[OPTION]\nsamplesperchannel=8192\n[Device0_Tessaro0]\nDDCCHANNELMASK = 0x3\t\n");
-    ASSERT_TRUE(ReadConfig("case.cfg"));
+    ASSERT_TRUE(ReadConfig("case.cfg", Settings));
     EXPECT_EQ(Settings.SamplesPerChannel, 8192);
     EXPECT_EQ(Settings.DDCChannelMask, 3);
 }
 
 TEST_F(ConfigFile, LongStringsAreCutTo255OnReading) {
     Settings.DirFileName = std::string(255, 'a');
-    ASSERT_TRUE(WriteConfig("s.cfg"));
+    ASSERT_TRUE(WriteConfig("s.cfg", Settings));
     Settings = TSettings{};
-    ASSERT_TRUE(ReadConfig("s.cfg"));
+    ASSERT_TRUE(ReadConfig("s.cfg", Settings));
     EXPECT_EQ(Settings.DirFileName, std::string(255, 'a'));
 
     WriteBytes("s.cfg", "[Option]\r\nDirFileName= " + std::string(300, 'b') + "\r\n");
-    ASSERT_TRUE(ReadConfig("s.cfg"));
+    ASSERT_TRUE(ReadConfig("s.cfg", Settings));
     EXPECT_EQ(Settings.DirFileName, std::string(255, 'b'));
 }
 
 TEST_F(ConfigFile, AStringWithALineBreakIsCutThere) {
     Settings.DirFileName = "a.bin\r\n[Option]\r\nEnableDDC= 7";
-    ASSERT_TRUE(WriteConfig("b.cfg"));
+    ASSERT_TRUE(WriteConfig("b.cfg", Settings));
     Settings = TSettings{};
-    ASSERT_TRUE(ReadConfig("b.cfg"));
+    ASSERT_TRUE(ReadConfig("b.cfg", Settings));
     EXPECT_EQ(Settings.DirFileName, "a.bin");
     EXPECT_EQ(Settings.EnableDDC, 1);
 }
 
 TEST_F(ConfigFile, AMissingFileChangesNothing) {
-    SetNonDefaults();
+    SetNonDefaults(Settings);
     const TSettings before = Settings;
     std::string error;
-    EXPECT_FALSE(ReadConfig("nowhere.cfg", &error));
+    EXPECT_FALSE(ReadConfig("nowhere.cfg", Settings, &error));
     EXPECT_EQ(error, "cannot read \"nowhere.cfg\": No such file or directory");
     EXPECT_EQ(Settings.DirFileName, before.DirFileName);
     EXPECT_EQ(Settings.SamplesPerChannel, before.SamplesPerChannel);
@@ -280,18 +275,18 @@ TEST_F(ConfigFile, AFileWithoutEitherSectionIsRefusedAndChangesNothing) {
     };
     // clang-format on
     for (const Case& c : cases) {
-        SetNonDefaults();
-        const std::string before = ConfigText();
+        SetNonDefaults(Settings);
+        const std::string before = ConfigText(Settings);
         WriteBytes("any.cfg", c.text);
         std::string error;
-        EXPECT_EQ(ReadConfig("any.cfg", &error), c.taken) << c.text;
+        EXPECT_EQ(ReadConfig("any.cfg", Settings, &error), c.taken) << c.text;
         if (c.taken) {
             EXPECT_EQ(Settings.DirFileName, "0") << c.text;  // a missing key reads as now
         } else {
             EXPECT_EQ(error,
                       "cannot read \"any.cfg\": not a configuration file (no [Option] or "
                       "[device0_tessaro0] section)");
-            EXPECT_EQ(ConfigText(), before) << c.text;
+            EXPECT_EQ(ConfigText(Settings), before) << c.text;
         }
     }
 }
@@ -305,26 +300,27 @@ TEST(ConfigKeys, RefuseValuesTheFilesCannotGiveBack) {
         {"DDCProgramFile", "a.prg\r"},
     };
     for (const auto& [key, text] : cases) {
-        Settings = TSettings{};
-        const std::string before = ConfigText();
-        EXPECT_THROW(SetParamFromText(*FindParam(key), text), SettingsError) << key;
-        EXPECT_EQ(ConfigText(), before) << key;
+        TSettings Settings;
+        const std::string before = ConfigText(Settings);
+        EXPECT_THROW(SetSettingFromText(*FindConfigSetting(key), Settings, text), SettingsError)
+            << key;
+        EXPECT_EQ(ConfigText(Settings), before) << key;
     }
 }
 
 TEST_F(ConfigFile, AFolderInPlaceOfTheFileFailsBothWays) {
     fs::create_directory("std.cfg");
     std::string error;
-    EXPECT_FALSE(ReadConfig("std.cfg", &error));
+    EXPECT_FALSE(ReadConfig("std.cfg", Settings, &error));
     EXPECT_EQ(error, "cannot read \"std.cfg\": Is a directory");
-    EXPECT_FALSE(WriteConfig("std.cfg", &error));
+    EXPECT_FALSE(WriteConfig("std.cfg", Settings, &error));
     EXPECT_EQ(error, "cannot write \"std.cfg\": Is a directory");
     EXPECT_TRUE(fs::is_directory("std.cfg"));
 }
 
 TEST_F(ConfigFile, AMissingFolderFails) {
     std::string error;
-    EXPECT_FALSE(WriteConfig("CONFIGS/x.cfg", &error));
+    EXPECT_FALSE(WriteConfig("CONFIGS/x.cfg", Settings, &error));
     EXPECT_EQ(error, "cannot write \"CONFIGS/x.cfg\": No such file or directory");
 }
 
@@ -332,7 +328,7 @@ TEST_F(ConfigFile, AFailedSaveLeavesTheOldFile) {
     WriteBytes("std.cfg", "old");
     files::SetWriteFaultForTesting(files::WriteFault{100});
     std::string error;
-    EXPECT_FALSE(WriteConfig("std.cfg", &error));
+    EXPECT_FALSE(WriteConfig("std.cfg", Settings, &error));
     EXPECT_EQ(error, "cannot write \"std.cfg\": No space left on device");
     EXPECT_EQ(ReadBytes("std.cfg"), "old");
     EXPECT_EQ(FolderEntries(), std::vector<std::string>{"std.cfg"});
@@ -341,7 +337,7 @@ TEST_F(ConfigFile, AFailedSaveLeavesTheOldFile) {
 TEST_F(ConfigFile, ASaveInterruptedBeforeTheRenameLeavesTheOldFile) {
     WriteBytes("std.cfg", "old");
     files::SetWriteFaultForTesting(files::WriteFault{{}, files::WriteFault::BeforeRename::Stop});
-    EXPECT_FALSE(WriteConfig("std.cfg"));
+    EXPECT_FALSE(WriteConfig("std.cfg", Settings));
     EXPECT_EQ(ReadBytes("std.cfg"), "old");
 }
 
@@ -356,29 +352,29 @@ TEST_F(ConfigFile, HostileContentReadsWithoutHarm) {
                       "FreqNC0=1e39\nComparatorThresholdSDX=.\nDDCChannelMask=0x\n"),
           "[Option]\n" + std::string(1000000, '[') + "\n" + std::string(1000000, '=')}) {
         WriteBytes("bad.cfg", text);
-        EXPECT_TRUE(ReadConfig("bad.cfg"));
+        EXPECT_TRUE(ReadConfig("bad.cfg", Settings));
     }
     EXPECT_EQ(Settings.FrequencyNCO[0], 0.0f);  // the last file lacks the key
     WriteBytes("bad.cfg",
                "[device0_tessaro0]\nFrequencyNCO0=1e999999\nExternalClockValue=-1e400\n"
                "FreqNC0=1e39\n");
-    ASSERT_TRUE(ReadConfig("bad.cfg"));
+    ASSERT_TRUE(ReadConfig("bad.cfg", Settings));
     EXPECT_EQ(Settings.FrequencyNCO[0], FLT_MAX);
     EXPECT_EQ(Settings.ExternalClockValue, -DBL_MAX);
     EXPECT_EQ(Settings.FreqNC0, FLT_MAX);
     // Saturated values still make a file that reads back the same.
-    ASSERT_TRUE(WriteConfig("back.cfg"));
-    ASSERT_TRUE(ReadConfig("back.cfg"));
+    ASSERT_TRUE(WriteConfig("back.cfg", Settings));
+    ASSERT_TRUE(ReadConfig("back.cfg", Settings));
     EXPECT_EQ(Settings.FrequencyNCO[0], FLT_MAX);
 }
 
 TEST_F(ConfigFile, ACommaLocaleStillWritesAndReadsPoints) {
     file_tests::CommaLocale locale;
     SKIP_WITHOUT_COMMA_LOCALE(locale);
-    ASSERT_TRUE(WriteConfig("std.cfg"));
+    ASSERT_TRUE(WriteConfig("std.cfg", Settings));
     EXPECT_EQ(ReadBytes("std.cfg"), Fixture("std_defaults.cfg"));
     WriteBytes("c.cfg", "[device0_tessaro0]\r\nComparatorThresholdSDX= 1.5\r\nFreqNC0= 2,5\r\n");
-    ASSERT_TRUE(ReadConfig("c.cfg"));
+    ASSERT_TRUE(ReadConfig("c.cfg", Settings));
     EXPECT_EQ(Settings.ComparatorThresholdSDX, 1.5f);
     EXPECT_EQ(Settings.FreqNC0, 2.0f);
 }
@@ -386,11 +382,11 @@ TEST_F(ConfigFile, ACommaLocaleStillWritesAndReadsPoints) {
 TEST_F(ConfigFile, NamesAreTakenRelativeToTheWorkingDirectoryAtTheTime) {
     fs::create_directory("CONFIGS");
     fs::current_path("CONFIGS");
-    ASSERT_TRUE(WriteConfig("mine.cfg"));
+    ASSERT_TRUE(WriteConfig("mine.cfg", Settings));
     fs::current_path(folder_);
     EXPECT_TRUE(fs::exists("CONFIGS/mine.cfg"));
-    EXPECT_FALSE(ReadConfig("mine.cfg"));
-    EXPECT_TRUE(ReadConfig("CONFIGS/mine.cfg"));
+    EXPECT_FALSE(ReadConfig("mine.cfg", Settings));
+    EXPECT_TRUE(ReadConfig("CONFIGS/mine.cfg", Settings));
 }
 
 }  // namespace

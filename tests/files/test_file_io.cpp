@@ -101,7 +101,7 @@ TEST_F(AtomicWrite, RefusesMoreThanAReadTakesBack) {
     const std::string atTheLimit(files::kMaxFileBytes, 'y');
     ASSERT_TRUE(files::WriteFileAtomically("a.cfg", atTheLimit, nullptr));
     std::string read;
-    EXPECT_EQ(files::ReadWholeFile("a.cfg", read, nullptr), files::ReadStatus::Ok);
+    EXPECT_EQ(files::ReadWholeFile("a.cfg", read, nullptr), files::LoadStatus::Loaded);
     EXPECT_EQ(read.size(), files::kMaxFileBytes);
 }
 
@@ -437,21 +437,21 @@ TEST_F(WholeFileRead, ReadsEveryByte) {
         bytes += static_cast<char>(i * 7);
     WriteBytes("a.bin", bytes);
     std::string read;
-    EXPECT_EQ(files::ReadWholeFile("a.bin", read, nullptr), files::ReadStatus::Ok);
+    EXPECT_EQ(files::ReadWholeFile("a.bin", read, nullptr), files::LoadStatus::Loaded);
     EXPECT_EQ(read, bytes);
 }
 
 TEST_F(WholeFileRead, TellsMissingFromFailed) {
     std::string read = "stale";
     std::string error;
-    EXPECT_EQ(files::ReadWholeFile("none", read, &error), files::ReadStatus::Missing);
+    EXPECT_EQ(files::ReadWholeFile("none", read, &error), files::LoadStatus::Missing);
     EXPECT_EQ(read, "");
     EXPECT_EQ(error, "cannot read \"none\": No such file or directory");
     fs::create_directory("folder");
-    EXPECT_EQ(files::ReadWholeFile("folder", read, &error), files::ReadStatus::Failed);
+    EXPECT_EQ(files::ReadWholeFile("folder", read, &error), files::LoadStatus::Failed);
     EXPECT_EQ(error, "cannot read \"folder\": Is a directory");
     ASSERT_EQ(::mkfifo("fifo", 0600), 0);
-    EXPECT_EQ(files::ReadWholeFile("fifo", read, &error), files::ReadStatus::Failed);
+    EXPECT_EQ(files::ReadWholeFile("fifo", read, &error), files::LoadStatus::Failed);
     EXPECT_EQ(error, "cannot read \"fifo\": not a regular file");
 }
 
@@ -466,9 +466,9 @@ TEST_F(WholeFileRead, AnUnreadableFileFails) {
         std::string read, error;
         std::string outcome;
         for (const char* path : {"a.cfg", "a.cfg/b.cfg"}) {
-            const files::ReadStatus status = files::ReadWholeFile(path, read, &error);
+            const files::LoadStatus status = files::ReadWholeFile(path, read, &error);
             outcome +=
-                (status == files::ReadStatus::Failed ? "failed: " : "not failed: ") + error + "\n";
+                (status == files::LoadStatus::Failed ? "failed: " : "not failed: ") + error + "\n";
         }
         return outcome;
     });
@@ -476,7 +476,7 @@ TEST_F(WholeFileRead, AnUnreadableFileFails) {
               "failed: cannot read \"a.cfg\": Permission denied\n"
               "failed: cannot read \"a.cfg/b.cfg\": Not a directory\n");
     std::string read, error;
-    EXPECT_EQ(files::ReadWholeFile("a.cfg/b.cfg", read, &error), files::ReadStatus::Failed);
+    EXPECT_EQ(files::ReadWholeFile("a.cfg/b.cfg", read, &error), files::LoadStatus::Failed);
     EXPECT_EQ(error, "cannot read \"a.cfg/b.cfg\": Not a directory");
 }
 
@@ -488,7 +488,7 @@ TEST_F(WholeFileRead, RefusesAHugeFile) {
         ::close(fd);
     }
     std::string read, error;
-    EXPECT_EQ(files::ReadWholeFile("huge.ini", read, &error), files::ReadStatus::Failed);
+    EXPECT_EQ(files::ReadWholeFile("huge.ini", read, &error), files::LoadStatus::Failed);
     EXPECT_EQ(error, "cannot read \"huge.ini\": file too large");
 }
 

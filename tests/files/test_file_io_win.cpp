@@ -78,10 +78,10 @@ TEST_F(WindowsSave, OwnReadsDoNotBlockASave) {
     // ReadWholeFile's sharing is what lets a save replace a file another instance is reading.
     WriteBytes("a.cfg", kOriginal);
     std::string bytes;
-    ASSERT_EQ(files::ReadWholeFile("a.cfg", bytes, nullptr), files::ReadStatus::Ok);
+    ASSERT_EQ(files::ReadWholeFile("a.cfg", bytes, nullptr), files::LoadStatus::Loaded);
     EXPECT_EQ(bytes, kOriginal);
     ASSERT_TRUE(files::WriteFileAtomically("a.cfg", kNew, nullptr));
-    ASSERT_EQ(files::ReadWholeFile("a.cfg", bytes, nullptr), files::ReadStatus::Ok);
+    ASSERT_EQ(files::ReadWholeFile("a.cfg", bytes, nullptr), files::LoadStatus::Loaded);
     EXPECT_EQ(bytes, kNew);
     EXPECT_EQ(files::FileOperationCountsForTesting().reads, 2);
     EXPECT_EQ(files::FileOperationCountsForTesting().writes, 1);
@@ -114,7 +114,7 @@ TEST_F(WindowsSave, EightBitNamesGoThroughTheAnsiCodePage) {
     std::string error;
     ASSERT_TRUE(files::WriteFileAtomically(name, kNew, &error)) << error;
     std::string bytes;
-    ASSERT_EQ(files::ReadWholeFile(name, bytes, &error), files::ReadStatus::Ok) << error;
+    ASSERT_EQ(files::ReadWholeFile(name, bytes, &error), files::LoadStatus::Loaded) << error;
     EXPECT_EQ(bytes, kNew);
 
     WIN32_FIND_DATAA found;
@@ -149,7 +149,7 @@ TEST_P(WindowsFileFailure, IsReportedAndChangesNothing) {
         EXPECT_FALSE(files::WriteFileAtomically(failure.path, kNew, &error));
     } else {
         std::string bytes = "stale";
-        EXPECT_EQ(files::ReadWholeFile(failure.path, bytes, &error), files::ReadStatus::Failed);
+        EXPECT_EQ(files::ReadWholeFile(failure.path, bytes, &error), files::LoadStatus::Failed);
         EXPECT_EQ(bytes, "");
     }
     EXPECT_EQ(error, failure.message);
@@ -170,9 +170,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(WindowsSave, AMissingFileReadsAsMissing) {
     std::string bytes, error;
-    EXPECT_EQ(files::ReadWholeFile("none.cfg", bytes, &error), files::ReadStatus::Missing);
+    EXPECT_EQ(files::ReadWholeFile("none.cfg", bytes, &error), files::LoadStatus::Missing);
     EXPECT_EQ(error, "cannot read \"none.cfg\": No such file or directory");
-    EXPECT_EQ(files::ReadWholeFile("none/none.cfg", bytes, &error), files::ReadStatus::Missing);
+    EXPECT_EQ(files::ReadWholeFile("none/none.cfg", bytes, &error), files::LoadStatus::Missing);
 }
 
 TEST_F(WindowsSave, SavesIntoASubfolderByEitherSeparator) {

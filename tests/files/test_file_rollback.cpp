@@ -88,7 +88,7 @@ TEST_P(CutInPlace, LeavesTheOldOrTheNewBytesOnceSettled) {
                 messages = files::RecoverInterruptedSaves();
                 break;
             case Next::Read:
-                ASSERT_EQ(files::ReadWholeFile("a.ini", read, nullptr), files::ReadStatus::Ok);
+                ASSERT_EQ(files::ReadWholeFile("a.ini", read, nullptr), files::LoadStatus::Loaded);
                 EXPECT_EQ(read, expected);
                 break;
             case Next::Save:
@@ -285,7 +285,7 @@ TEST_F(FileTest, ACopyARunningSaveHoldsIsLeftAlone) {
     std::string error, read;
     EXPECT_FALSE(files::WriteFileAtomically("a.ini", kShort, &error));
     EXPECT_EQ(error, "cannot write \"a.ini\": another save of this file is under way");
-    EXPECT_EQ(files::ReadWholeFile("a.ini", read, nullptr), files::ReadStatus::Ok);
+    EXPECT_EQ(files::ReadWholeFile("a.ini", read, nullptr), files::LoadStatus::Loaded);
     EXPECT_EQ(read, mixed);
 
     ::close(held);

@@ -20,7 +20,7 @@ namespace {
 using IniFile = FileTest;
 
 // The settings the commented fixture is written with.
-void SetFixtureSettings() {
+void SetFixtureSettings(TSettings& Settings) {
     Settings.SamplesPerChannel = 4096;
     Settings.EnableDDC = 1;
     Settings.WorkMode = 0;
@@ -52,18 +52,18 @@ void SetFixtureSettings() {
 
 TEST_F(IniFile, CommentedFileIsWrittenByteForByte) {
     WriteBytes("exam_ddc.ini", Fixture("exam_ddc_in.ini"));
-    SetFixtureSettings();
+    SetFixtureSettings(Settings);
     std::string error;
-    ASSERT_TRUE(WriteIni("exam_ddc.ini", &error)) << error;
+    ASSERT_TRUE(WriteIni("exam_ddc.ini", Settings, &error)) << error;
     EXPECT_EQ(ReadBytes("exam_ddc.ini"), Fixture("exam_ddc_expected.ini"));
 }
 
 TEST_F(IniFile, WritingTwiceEqualsWritingOnce) {
     WriteBytes("exam_ddc.ini", Fixture("exam_ddc_in.ini"));
-    SetFixtureSettings();
-    ASSERT_TRUE(WriteIni("exam_ddc.ini"));
+    SetFixtureSettings(Settings);
+    ASSERT_TRUE(WriteIni("exam_ddc.ini", Settings));
     files::FileOperationCountsForTesting() = {};
-    ASSERT_TRUE(WriteIni("exam_ddc.ini"));
+    ASSERT_TRUE(WriteIni("exam_ddc.ini", Settings));
     EXPECT_EQ(ReadBytes("exam_ddc.ini"), Fixture("exam_ddc_expected.ini"));
     // Nothing changed, so nothing was written.
     EXPECT_EQ(files::FileOperationCountsForTesting().reads, 1);
@@ -72,47 +72,47 @@ TEST_F(IniFile, WritingTwiceEqualsWritingOnce) {
 
 TEST_F(IniFile, OneReadAndOneWriteForAllTheKeys) {
     WriteBytes("exam_ddc.ini", Fixture("exam_ddc_in.ini"));
-    ASSERT_TRUE(WriteIni("exam_ddc.ini"));
+    ASSERT_TRUE(WriteIni("exam_ddc.ini", Settings));
     EXPECT_EQ(files::FileOperationCountsForTesting().reads, 1);
     EXPECT_EQ(files::FileOperationCountsForTesting().writes, 1);
 }
 
 TEST_F(IniFile, AMissingFileIsCreatedWithEveryKey) {
     std::string error;
-    ASSERT_TRUE(WriteIni("exam_ddc.ini", &error)) << error;
+    ASSERT_TRUE(WriteIni("exam_ddc.ini", Settings, &error)) << error;
     EXPECT_EQ(ReadBytes("exam_ddc.ini"), Fixture("exam_ddc_new.ini"));
 }
 
 TEST_F(IniFile, ValueTextFormats) {
     struct Case {
         const char* name;
-        void (*set)();
+        void (*set)(TSettings&);
         std::string line;
     };
     // clang-format off
     const Case cases[] = {
-        {"decimal",          [] { Settings.SamplesPerChannel = 2048; },   "SamplesPerChannel= 2048\t\t;c\r\n"},
-        {"unsigned",         [] { Settings.SamplesPerChannel = -1; },     "SamplesPerChannel= 4294967295\t\t;c\r\n"},
-        {"hex upper case",   [] { Settings.DDCChannelMask = 0xffff; },    "DDCChannelMask= 0xFFFF\t\t;c\r\n"},
-        {"hex negative",     [] { Settings.DDCChannelMask = -2; },        "DDCChannelMask= 0xFFFFFFFE\t\t;c\r\n"},
-        {"hex zero",         [] { Settings.DDCChannelMask = 0; },         "DDCChannelMask= 0x0\t\t;c\r\n"},
-        {"one decimal",      [] { Settings.ExternalClockValue = 110e6; }, "ExternalClockValue= 110000000.0\t;c\r\n"},
-        {"one decimal tie",  [] { Settings.FrequencyNCO[5] = 0.25f; },    "FrequencyNCO5= 0.2\t;c\r\n"},
-        {"two decimals",     [] { Settings.ComparatorThresholdSDX = 1; }, "ComparatorThresholdSDX= 1.00\t;c\r\n"},
-        {"two decimals neg", [] { Settings.ComparatorThresholdSDX = -0.125f; }, "ComparatorThresholdSDX= -0.12\t;c\r\n"},
-        {"string",           [] { Settings.DDCProgramFile = "P\\a b.prg"; }, "DDCProgramFile= P\\a b.prg\t;c\r\n"},
-        {"empty string",     [] { Settings.DirFileName = ""; },           "DirFileName= \t;c\r\n"},
-        {"string cut at LF", [] { Settings.DirFileName = "x.bin\nEnableDDC=7"; }, "DirFileName= x.bin\t;c\r\n"},
+        {"decimal", [](TSettings& Settings) { Settings.SamplesPerChannel = 2048; },   "SamplesPerChannel= 2048\t\t;c\r\n"},
+        {"unsigned", [](TSettings& Settings) { Settings.SamplesPerChannel = -1; },     "SamplesPerChannel= 4294967295\t\t;c\r\n"},
+        {"hex upper case", [](TSettings& Settings) { Settings.DDCChannelMask = 0xffff; },    "DDCChannelMask= 0xFFFF\t\t;c\r\n"},
+        {"hex negative", [](TSettings& Settings) { Settings.DDCChannelMask = -2; },        "DDCChannelMask= 0xFFFFFFFE\t\t;c\r\n"},
+        {"hex zero", [](TSettings& Settings) { Settings.DDCChannelMask = 0; },         "DDCChannelMask= 0x0\t\t;c\r\n"},
+        {"one decimal", [](TSettings& Settings) { Settings.ExternalClockValue = 110e6; }, "ExternalClockValue= 110000000.0\t;c\r\n"},
+        {"one decimal tie", [](TSettings& Settings) { Settings.FrequencyNCO[5] = 0.25f; },    "FrequencyNCO5= 0.2\t;c\r\n"},
+        {"two decimals", [](TSettings& Settings) { Settings.ComparatorThresholdSDX = 1; }, "ComparatorThresholdSDX= 1.00\t;c\r\n"},
+        {"two decimals neg", [](TSettings& Settings) { Settings.ComparatorThresholdSDX = -0.125f; }, "ComparatorThresholdSDX= -0.12\t;c\r\n"},
+        {"string", [](TSettings& Settings) { Settings.DDCProgramFile = "P\\a b.prg"; }, "DDCProgramFile= P\\a b.prg\t;c\r\n"},
+        {"empty string", [](TSettings& Settings) { Settings.DirFileName = ""; },           "DirFileName= \t;c\r\n"},
+        {"string cut at LF", [](TSettings& Settings) { Settings.DirFileName = "x.bin\nEnableDDC=7"; }, "DirFileName= x.bin\t;c\r\n"},
     };
     // clang-format on
     for (const Case& c : cases) {
         Settings = TSettings{};
-        c.set();
+        c.set(Settings);
         const std::string key = c.line.substr(0, c.line.find('='));
         const std::string section =
             key == "SamplesPerChannel" || key == "DirFileName" ? "Option" : "device0_tessaro0";
         ProfileStore store("[" + section + "]\r\n" + key + "=x ;c\r\n");
-        WriteIniTo(store);
+        WriteIniTo(store, Settings);
         const std::string bytes = store.Bytes();
         EXPECT_EQ(bytes.substr(section.size() + 4, c.line.size()), c.line) << c.name;
     }
@@ -138,7 +138,7 @@ TEST_F(IniFile, DataFormatFollowsTheSampleSource) {
         Settings.DataFormat = 4;
         Settings.AdcDataFormat = 0;
         ProfileStore store(c.input);
-        WriteIniTo(store);
+        WriteIniTo(store, Settings);
         const std::string bytes = store.Bytes();
         if (c.expectedLine.empty())
             EXPECT_EQ(bytes.find("DataFormat"), std::string::npos) << c.enableDdc;
@@ -170,7 +170,7 @@ TEST_F(IniFile, CommentRules) {
     for (const Case& c : cases) {
         Settings = TSettings{};
         ProfileStore store("[Option]\r\nSamplesPerChannel=" + c.present + "\r\nx=y\r\n");
-        WriteIniTo(store);
+        WriteIniTo(store, Settings);
         EXPECT_EQ(store.Bytes().substr(10, c.written.size()), c.written) << c.name;
         EXPECT_EQ(store.Bytes().substr(10 + c.written.size(), 5), "x=y\r\n") << c.name;
     }
@@ -180,11 +180,11 @@ TEST_F(IniFile, LongStringValuesAndCommentsAreCarriedWhole) {
     Settings.DirFileName = std::string(255, 'f');
     const std::string comment(400, 'c');
     WriteBytes("exam_ddc.ini", "[Option]\r\nDirFileName= x\t;" + comment + "\r\n");
-    ASSERT_TRUE(WriteIni("exam_ddc.ini"));
+    ASSERT_TRUE(WriteIni("exam_ddc.ini", Settings));
     const std::string once = ReadBytes("exam_ddc.ini");
     EXPECT_NE(once.find("\r\nDirFileName= " + std::string(255, 'f') + "\t;" + comment + "\r\n"),
               std::string::npos);
-    ASSERT_TRUE(WriteIni("exam_ddc.ini"));
+    ASSERT_TRUE(WriteIni("exam_ddc.ini", Settings));
     EXPECT_EQ(ReadBytes("exam_ddc.ini"), once);
 }
 
@@ -203,10 +203,10 @@ TEST_F(IniFile, AFileNameHoldingASemicolonKeepsItsComment) {
     for (const Case& c : cases) {
         Settings.DirFileName = "rec;1.bin";
         WriteBytes("exam_ddc.ini", "[Option]\r\nDirFileName=" + c.present + "\r\n");
-        ASSERT_TRUE(WriteIni("exam_ddc.ini"));
+        ASSERT_TRUE(WriteIni("exam_ddc.ini", Settings));
         const std::string once = ReadBytes("exam_ddc.ini");
         EXPECT_NE(once.find("\r\n" + c.written), std::string::npos) << c.present;
-        ASSERT_TRUE(WriteIni("exam_ddc.ini"));
+        ASSERT_TRUE(WriteIni("exam_ddc.ini", Settings));
         EXPECT_EQ(ReadBytes("exam_ddc.ini"), once) << c.present;
     }
 }
@@ -215,7 +215,7 @@ TEST_F(IniFile, OwnValuesAreNeverWrittenAndOtherKeysStay) {
     WriteBytes("exam_ddc.ini", Fixture("exam_ddc_in.ini"));
     Settings.DirFileBufSize = 77;
     Settings.InternalClockValue = 1.0;
-    ASSERT_TRUE(WriteIni("exam_ddc.ini"));
+    ASSERT_TRUE(WriteIni("exam_ddc.ini", Settings));
     const std::string bytes = ReadBytes("exam_ddc.ini");
     EXPECT_NE(bytes.find("\r\nDirFileBufSize= 8192\t\t;"), std::string::npos);
     EXPECT_NE(bytes.find("\r\nInternalClockValue= 100000000.0\t;"), std::string::npos);
@@ -225,7 +225,7 @@ TEST_F(IniFile, OwnValuesAreNeverWrittenAndOtherKeysStay) {
 
 TEST_F(IniFile, AByteOrderMarkStaysAndItsSectionIsUsed) {
     WriteBytes("exam_ddc.ini", "\xEF\xBB\xBF[Option]\r\nSamplesPerChannel= 2048\t\t;c\r\n");
-    ASSERT_TRUE(WriteIni("exam_ddc.ini"));
+    ASSERT_TRUE(WriteIni("exam_ddc.ini", Settings));
     const std::string bytes = ReadBytes("exam_ddc.ini");
     EXPECT_EQ(bytes.rfind("\xEF\xBB\xBF[Option]\r\nSamplesPerChannel= 1024\t\t;c\r\n", 0), 0u);
     EXPECT_EQ(bytes.find("[Option]", 12), std::string::npos);
@@ -235,34 +235,34 @@ TEST_F(IniFile, AFailedWriteLeavesTheFileUnchanged) {
     WriteBytes("exam_ddc.ini", Fixture("exam_ddc_in.ini"));
     files::SetWriteFaultForTesting(files::WriteFault{200});
     std::string error;
-    EXPECT_FALSE(WriteIni("exam_ddc.ini", &error));
+    EXPECT_FALSE(WriteIni("exam_ddc.ini", Settings, &error));
     EXPECT_EQ(error, "cannot write \"exam_ddc.ini\": No space left on device");
     EXPECT_EQ(ReadBytes("exam_ddc.ini"), Fixture("exam_ddc_in.ini"));
     EXPECT_EQ(FolderEntries(), std::vector<std::string>{"exam_ddc.ini"});
 
     files::SetWriteFaultForTesting(files::WriteFault{{}, files::WriteFault::BeforeRename::Stop});
-    EXPECT_FALSE(WriteIni("exam_ddc.ini"));
+    EXPECT_FALSE(WriteIni("exam_ddc.ini", Settings));
     EXPECT_EQ(ReadBytes("exam_ddc.ini"), Fixture("exam_ddc_in.ini"));
 }
 
 TEST_F(IniFile, AFolderInPlaceOfTheFileFails) {
     fs::create_directory("exam_ddc.ini");
     std::string error;
-    EXPECT_FALSE(WriteIni("exam_ddc.ini", &error));
+    EXPECT_FALSE(WriteIni("exam_ddc.ini", Settings, &error));
     EXPECT_EQ(error, "cannot read \"exam_ddc.ini\": Is a directory");
-    EXPECT_FALSE(ReadIni("exam_ddc.ini", &error));
+    EXPECT_FALSE(ReadIni("exam_ddc.ini", Settings, &error));
     EXPECT_TRUE(fs::is_directory("exam_ddc.ini"));
 }
 
 TEST_F(IniFile, AMissingFolderFails) {
     std::string error;
-    EXPECT_FALSE(WriteIni("gone/exam_ddc.ini", &error));
+    EXPECT_FALSE(WriteIni("gone/exam_ddc.ini", Settings, &error));
     EXPECT_EQ(error, "cannot write \"gone/exam_ddc.ini\": No such file or directory");
 }
 
 TEST_F(IniFile, ReadIniTakesTheTwoValues) {
     WriteBytes("exam_ddc.ini", Fixture("exam_ddc_in.ini"));
-    ASSERT_TRUE(ReadIni("exam_ddc.ini"));
+    ASSERT_TRUE(ReadIni("exam_ddc.ini", Settings));
     EXPECT_EQ(Settings.DirFileBufSize, 8192);
     EXPECT_EQ(Settings.InternalClockValue, 100000000.0);
     EXPECT_EQ(Settings.SamplesPerChannel, 1024);  // nothing else is read
@@ -287,7 +287,7 @@ TEST_F(IniFile, ReadIniValueTexts) {
     // clang-format on
     for (const Case& c : cases) {
         WriteBytes("exam_ddc.ini", c.file);
-        ASSERT_TRUE(ReadIni("exam_ddc.ini"));
+        ASSERT_TRUE(ReadIni("exam_ddc.ini", Settings));
         EXPECT_EQ(Settings.DirFileBufSize, c.bufferSize) << c.file;
         EXPECT_EQ(Settings.InternalClockValue, c.clock) << c.file;
     }
@@ -300,11 +300,11 @@ TEST_F(IniFile, HeadersWithTrailingTextAreTheirSections) {
     WriteBytes("exam_ddc.ini", option +
                                    "DirFileBufSize= 2048\t\t;kb\r\nSamplesPerChannel= 1\t\t;n\r\n" +
                                    device + "InternalClockValue= 125e6\t;Hz\r\n");
-    ASSERT_TRUE(ReadIni("exam_ddc.ini"));
+    ASSERT_TRUE(ReadIni("exam_ddc.ini", Settings));
     EXPECT_EQ(Settings.DirFileBufSize, 2048);
     EXPECT_EQ(Settings.InternalClockValue, 125e6);
 
-    ASSERT_TRUE(WriteIni("exam_ddc.ini"));
+    ASSERT_TRUE(WriteIni("exam_ddc.ini", Settings));
     const std::string written = ReadBytes("exam_ddc.ini");
     EXPECT_TRUE(written.starts_with(option + "DirFileBufSize= 2048\t\t;kb\r\n"
                                              "SamplesPerChannel= 1024\t\t;n\r\n"))
@@ -318,7 +318,7 @@ TEST_F(IniFile, HeadersWithTrailingTextAreTheirSections) {
 
 TEST_F(IniFile, AMissingFileKeepsBothValues) {
     std::string error;
-    EXPECT_FALSE(ReadIni("exam_ddc.ini", &error));
+    EXPECT_FALSE(ReadIni("exam_ddc.ini", Settings, &error));
     EXPECT_EQ(error, "cannot read \"exam_ddc.ini\": No such file or directory");
     EXPECT_EQ(Settings.DirFileBufSize, 4096);
     EXPECT_EQ(Settings.InternalClockValue, 100000000.0);
@@ -328,10 +328,10 @@ TEST_F(IniFile, ACommaLocaleStillWritesPoints) {
     file_tests::CommaLocale locale;
     SKIP_WITHOUT_COMMA_LOCALE(locale);
     WriteBytes("exam_ddc.ini", Fixture("exam_ddc_in.ini"));
-    SetFixtureSettings();
-    ASSERT_TRUE(WriteIni("exam_ddc.ini"));
+    SetFixtureSettings(Settings);
+    ASSERT_TRUE(WriteIni("exam_ddc.ini", Settings));
     EXPECT_EQ(ReadBytes("exam_ddc.ini"), Fixture("exam_ddc_expected.ini"));
-    ASSERT_TRUE(ReadIni("exam_ddc.ini"));
+    ASSERT_TRUE(ReadIni("exam_ddc.ini", Settings));
     EXPECT_EQ(Settings.InternalClockValue, 100000000.0);
 }
 
@@ -343,11 +343,11 @@ TEST_F(IniFile, HostileFilesAreWrittenWithoutHarm) {
          {garbage, "[Option]"s, "[Option]\r\nSamplesPerChannel" + std::string(100000, '='),
           "\r\r\r[device0_tessaro0]\r\r"s, std::string(50000, '\n'), "\0\0\0[Option]\0"s}) {
         WriteBytes("exam_ddc.ini", text);
-        ASSERT_TRUE(WriteIni("exam_ddc.ini"));
+        ASSERT_TRUE(WriteIni("exam_ddc.ini", Settings));
         const std::string once = ReadBytes("exam_ddc.ini");
-        ASSERT_TRUE(WriteIni("exam_ddc.ini"));
+        ASSERT_TRUE(WriteIni("exam_ddc.ini", Settings));
         EXPECT_EQ(ReadBytes("exam_ddc.ini"), once);
-        EXPECT_TRUE(ReadIni("exam_ddc.ini"));
+        EXPECT_TRUE(ReadIni("exam_ddc.ini", Settings));
     }
 }
 

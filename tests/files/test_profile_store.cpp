@@ -301,7 +301,7 @@ using ProfileStoreFile = FileTest;
 TEST_F(ProfileStoreFile, LoadsAndSavesTheFile) {
     WriteBytes("a.ini", "[S]\nk=1\n");
     ProfileStore store;
-    ASSERT_EQ(store.Load("a.ini"), ProfileStore::LoadResult::Loaded);
+    ASSERT_EQ(store.Load("a.ini"), files::LoadStatus::Loaded);
     EXPECT_EQ(store.Read("S", "k", ""), "1");
     EXPECT_TRUE(store.Write("S", "k", "2"));
     std::string error;
@@ -312,7 +312,7 @@ TEST_F(ProfileStoreFile, LoadsAndSavesTheFile) {
 TEST_F(ProfileStoreFile, MissingFileLoadsEmpty) {
     ProfileStore store("[S]\r\nk=1\r\n");
     std::string error;
-    EXPECT_EQ(store.Load("missing.ini", &error), ProfileStore::LoadResult::Missing);
+    EXPECT_EQ(store.Load("missing.ini", &error), files::LoadStatus::Missing);
     EXPECT_EQ(error, "cannot read \"missing.ini\": No such file or directory");
     EXPECT_EQ(store.Bytes(), "");
     EXPECT_EQ(store.Read("S", "k", "d"), "d");
@@ -322,7 +322,7 @@ TEST_F(ProfileStoreFile, FolderInPlaceOfTheFileFails) {
     std::filesystem::create_directory("a.ini");
     ProfileStore store;
     std::string error;
-    EXPECT_EQ(store.Load("a.ini", &error), ProfileStore::LoadResult::Failed);
+    EXPECT_EQ(store.Load("a.ini", &error), files::LoadStatus::Failed);
     EXPECT_EQ(error, "cannot read \"a.ini\": Is a directory");
 }
 

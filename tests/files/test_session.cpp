@@ -70,11 +70,11 @@ TEST_P(RecordingLength, SurvivesARestart) {
         ini += std::string("DirNumBufWrite= ") + c.buffers + "\t\t;buffers\r\n";
     WriteBytes("exam_ddc.ini", ini);
 
-    const StartupFiles files = LoadStartupFiles();
-    EXPECT_EQ(files.ini, FileLoad::Loaded);
+    const StartupFiles files = LoadStartupFiles(Settings);
+    EXPECT_EQ(files.ini, files::LoadStatus::Loaded);
     EXPECT_EQ(Settings.DirSamplesPerChannel, c.requested);
 
-    ASSERT_TRUE(WriteInitializationFile());
+    ASSERT_TRUE(WriteInitializationFile(Settings));
     EXPECT_EQ(IniValue("DirNumBufWrite"),
               std::string(c.written) + "\t\t;" + (c.buffers ? "buffers" : ""));
     EXPECT_FALSE(ReadBytes("exam_ddc.ini").find("DirSamplesPerChannel") != std::string::npos);
@@ -87,9 +87,9 @@ INSTANTIATE_TEST_SUITE_P(Start, RecordingLength, ::testing::ValuesIn(kRestartCas
 TEST_F(Session, WithoutTheFilesTheSettingsStayAndTheSizeIsComputed) {
     Settings.DirSamplesPerChannel = 1000;
     Settings.DataFormat = 0;
-    const StartupFiles files = LoadStartupFiles();
-    EXPECT_EQ(files.config, FileLoad::Missing);
-    EXPECT_EQ(files.ini, FileLoad::Missing);
+    const StartupFiles files = LoadStartupFiles(Settings);
+    EXPECT_EQ(files.config, files::LoadStatus::Missing);
+    EXPECT_EQ(files.ini, files::LoadStatus::Missing);
     EXPECT_EQ(Settings.DirSamplesPerChannel, 1000);
     EXPECT_EQ(Settings.EnabledDdcCount, 16);
     EXPECT_EQ(Settings.DirNumBufWrite, 1);
@@ -99,10 +99,10 @@ TEST_F(Session, WithoutTheFilesTheSettingsStayAndTheSizeIsComputed) {
 TEST_F(Session, UnreadableFilesAreToldApartFromMissingOnes) {
     fs::create_directory("std.cfg");
     fs::create_directory("exam_ddc.ini");
-    const StartupFiles files = LoadStartupFiles();
-    EXPECT_EQ(files.config, FileLoad::Failed);
+    const StartupFiles files = LoadStartupFiles(Settings);
+    EXPECT_EQ(files.config, files::LoadStatus::Failed);
     EXPECT_NE(files.configError.find("std.cfg"), std::string::npos);
-    EXPECT_EQ(files.ini, FileLoad::Failed);
+    EXPECT_EQ(files.ini, files::LoadStatus::Failed);
     EXPECT_NE(files.iniError.find("exam_ddc.ini"), std::string::npos);
     EXPECT_EQ(Settings.DirFileBufSize, 4096);
 }
@@ -110,21 +110,21 @@ TEST_F(Session, UnreadableFilesAreToldApartFromMissingOnes) {
 // The button writes the size of the present settings, even when nothing refreshed since they
 // changed.
 TEST_F(Session, WritingRecomputesTheRecordingSizeFirst) {
-    LoadStartupFiles();
+    LoadStartupFiles(Settings);
     EXPECT_EQ(Settings.DirNumBufWrite, 2);
     Settings.DDCChannelMask = 0xFF;
     Settings.DirSamplesPerChannel = 65537;
-    ASSERT_TRUE(WriteInitializationFile());
+    ASSERT_TRUE(WriteInitializationFile(Settings));
     EXPECT_EQ(IniValue("DirNumBufWrite"), "2\t\t;");
     EXPECT_EQ(Settings.DirRealSamplesPerChannel, 131072);
     Settings.DDCChannelMask = 0x1;
-    ASSERT_TRUE(WriteInitializationFile());
+    ASSERT_TRUE(WriteInitializationFile(Settings));
     EXPECT_EQ(IniValue("DirNumBufWrite"), "1\t\t;");
 }
 
 TEST_F(Session, PreviewWritesNothing) {
     InitializationFilePreview missing;
-    ASSERT_TRUE(PreviewInitializationFile(missing));
+    ASSERT_TRUE(PreviewInitializationFile(Settings, missing));
     EXPECT_FALSE(missing.exists);
     EXPECT_EQ(missing.before, "");
     EXPECT_NE(missing.after.find("DirNumBufWrite= 2\t\t;\r\n"), std::string::npos);
@@ -133,10 +133,10 @@ TEST_F(Session, PreviewWritesNothing) {
     const std::string before = "[Option]\r\nDirNumBufWrite= 7\t\t;old\r\n";
     WriteBytes("exam_ddc.ini", before);
     InitializationFilePreview present;
-    ASSERT_TRUE(PreviewInitializationFile(present));
+    ASSERT_TRUE(PreviewInitializationFile(Settings, present));
     EXPECT_TRUE(present.exists);
     EXPECT_EQ(present.before, before);
-    ASSERT_TRUE(WriteInitializationFile());
+    ASSERT_TRUE(WriteInitializationFile(Settings));
     EXPECT_EQ(present.after, ReadBytes("exam_ddc.ini"));
 }
 

@@ -180,8 +180,7 @@ QString ControlsSnapshot(QWidget& form, const QStringList& except) {
     return lines.join('\n');
 }
 
-std::string StoredSettingsSnapshot() {
-    const TSettings& s = Settings;
+std::string StoredSettingsSnapshot(const TSettings& s) {
     std::ostringstream out;
     out.imbue(std::locale::classic());  // the same text whatever the global locale
     out.precision(17);
@@ -340,13 +339,11 @@ void ScratchDirTest::SetUp() {
     savedCurrent_ = QDir::currentPath();
     savedLocale_ = QLocale();
     ASSERT_TRUE(QDir::setCurrent(scratch_.path()));
-    Settings = TSettings{};
 }
 
 void ScratchDirTest::TearDown() {
     QLocale::setDefault(savedLocale_);
     QDir::setCurrent(savedCurrent_);
-    Settings = TSettings{};
 }
 
 QString ScratchDirTest::Path(const QString& relative) const {

@@ -73,7 +73,7 @@ void ChooseComboItem(QComboBox* combo, int index);
 // One line per named control: its text, tick, selected item and enabled state.
 QString ControlsSnapshot(QWidget& form, const QStringList& except = {});
 // Every stored setting (not the working values the refresh recomputes), one per line.
-std::string StoredSettingsSnapshot();
+std::string StoredSettingsSnapshot(const TSettings& settings);
 
 struct SeenMessageBox {
     QString text;

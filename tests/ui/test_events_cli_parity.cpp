@@ -45,7 +45,6 @@ TEST_F(FormTest, ButtonAndCommandLineWriteTheSameInitializationFile) {
         WriteBytes(cli + "/exam_ddc.ini", c.ini);
 
         ASSERT_TRUE(QDir::setCurrent(window));
-        Settings = TSettings{};
         ShowForm();
         Click(W<QPushButton>("Button9"));
         form_.reset();

@@ -68,7 +68,7 @@ TEST_P(TypedChoiceTest, TakenWhenConfirmedOrRefused) {
     auto* dither = W<QCheckBox>("CheckBox85");
 
     TypeIntoCombo(combo, QString::fromUtf8(c.typed));
-    EXPECT_EQ(Settings.*c.field, TSettings{}.*c.field) << "taken before it was confirmed";
+    EXPECT_EQ(form_->Settings.*c.field, TSettings{}.*c.field) << "taken before it was confirmed";
     if (c.confirm == Confirm::Enter) {
         QTest::keyClick(combo, Qt::Key_Return);
     } else {
@@ -76,7 +76,7 @@ TEST_P(TypedChoiceTest, TakenWhenConfirmedOrRefused) {
     }
     QCoreApplication::processEvents();
 
-    EXPECT_EQ(Settings.*c.field, c.stored);
+    EXPECT_EQ(form_->Settings.*c.field, c.stored);
     EXPECT_EQ(combo->currentIndex(), c.shownItem);
     EXPECT_EQ(combo->currentText(), combo->itemText(c.shownItem));
     EXPECT_FALSE(form_->Updating);
@@ -88,7 +88,7 @@ TEST_P(TypedChoiceTest, TakenWhenConfirmedOrRefused) {
               QStringList{QString::fromUtf8("'%1' — нет такого значения в списке «%2».")
                               .arg(QString::fromUtf8(c.typed), QString::fromUtf8(c.list))});
     // The click that confirmed the refused text is dropped and the list keeps the focus.
-    EXPECT_EQ(Settings.Dither, 1);
+    EXPECT_EQ(form_->Settings.Dither, 1);
     EXPECT_TRUE(dither->isChecked());
     EXPECT_EQ(form_->focusWidget(), combo);
 }
@@ -172,7 +172,7 @@ TEST_P(HoldTest, NothingElseTakesInputUntilCorrected) {
     const HoldCase& c = GetParam();
     ShowForm();
     auto* field = W<QLineEdit>(c.field);
-    const std::string stored = StoredSettingsSnapshot();
+    const std::string stored = StoredSettingsSnapshot(form_->Settings);
 
     TypeText(field, c.refused);
     c.refuse(*form_, field);
@@ -180,7 +180,7 @@ TEST_P(HoldTest, NothingElseTakesInputUntilCorrected) {
     QCoreApplication::processEvents();
 
     EXPECT_EQ(TakeMessages(), QStringList{c.message});
-    EXPECT_EQ(StoredSettingsSnapshot(), stored);
+    EXPECT_EQ(StoredSettingsSnapshot(form_->Settings), stored);
     EXPECT_EQ(field->text(), c.refused);
     EXPECT_EQ(form_->focusWidget(), field);
 
@@ -188,7 +188,7 @@ TEST_P(HoldTest, NothingElseTakesInputUntilCorrected) {
     TypeThenEnter(field, c.corrected);
     EXPECT_EQ(TakeMessages(), QStringList());
     Click(W<QCheckBox>("CheckBox85"));
-    EXPECT_EQ(Settings.Dither, 0);
+    EXPECT_EQ(form_->Settings.Dither, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Window, HoldTest, ::testing::ValuesIn(kHolds),

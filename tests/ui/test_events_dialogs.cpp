@@ -52,7 +52,7 @@ TEST_F(DialogTest, DirectRecordingFileChosen) {
     EXPECT_EQ(dialog.directory, WorkingDir());
     EXPECT_EQ(dialog.defaultSuffix, "bin");
     EXPECT_TRUE(dialog.save);
-    EXPECT_EQ(Slashed(QString::fromStdString(Settings.DirFileName)), Path("rec/out.bin"));
+    EXPECT_EQ(Slashed(QString::fromStdString(form_->Settings.DirFileName)), Path("rec/out.bin"));
     EXPECT_EQ(Slashed(W<QLineEdit>("Edit21")->text()), Path("rec/out.bin"));
     EXPECT_EQ(QDir::currentPath(), WorkingDir());
     EXPECT_FALSE(QFile::exists(Path("rec/out.bin")));  // only its name is handled
@@ -60,14 +60,14 @@ TEST_F(DialogTest, DirectRecordingFileChosen) {
 
 TEST_F(DialogTest, DirectRecordingFileCancelled) {
     const QString before = ControlsSnapshot(*form_);
-    const std::string stored = StoredSettingsSnapshot();
+    const std::string stored = StoredSettingsSnapshot(form_->Settings);
     modals_->CancelNextDialog("SaveDialog1");
 
     Click(W<QPushButton>("Button10"));
 
     EXPECT_EQ(OnlyDialog().name, "SaveDialog1");
     EXPECT_EQ(ControlsSnapshot(*form_), before);
-    EXPECT_EQ(StoredSettingsSnapshot(), stored);
+    EXPECT_EQ(StoredSettingsSnapshot(form_->Settings), stored);
     EXPECT_EQ(QDir::currentPath(), WorkingDir());
 }
 
@@ -82,7 +82,7 @@ TEST_F(DialogTest, DdcProgramChosenInPrgFiles) {
     EXPECT_EQ(dialog.directory, Path("PRGFILES"));
     EXPECT_EQ(dialog.defaultSuffix, "prg");
     EXPECT_FALSE(dialog.save);
-    EXPECT_EQ(Settings.DDCProgramFile, "PRGFILES\\IsGsm.prg");
+    EXPECT_EQ(form_->Settings.DDCProgramFile, "PRGFILES\\IsGsm.prg");
     EXPECT_EQ(W<QLineEdit>("Edit22")->text(), "PRGFILES\\IsGsm.prg");
     EXPECT_EQ(QDir::currentPath(), WorkingDir());
 }
@@ -95,7 +95,7 @@ TEST_F(DialogTest, DdcProgramChosenElsewhereKeepsItsFolderName) {
     Click(W<QPushButton>("Button11"));
 
     EXPECT_EQ(OnlyDialog().name, "OpenDialog2");
-    EXPECT_EQ(Settings.DDCProgramFile, "DSP\\Alt.prg");
+    EXPECT_EQ(form_->Settings.DDCProgramFile, "DSP\\Alt.prg");
     EXPECT_EQ(W<QLineEdit>("Edit22")->text(), "DSP\\Alt.prg");
     EXPECT_EQ(QDir::currentPath(), WorkingDir());
 }
@@ -119,7 +119,7 @@ TEST_F(DialogTest, CompletionListOpenAtAcceptanceDoesNotStayOverTheWindow) {
     Click(W<QPushButton>("Button11"));
 
     EXPECT_EQ(OnlyDialog().name, "OpenDialog2");
-    EXPECT_EQ(Settings.DDCProgramFile, "PRGFILES\\IsGsm.prg");
+    EXPECT_EQ(form_->Settings.DDCProgramFile, "PRGFILES\\IsGsm.prg");
     EXPECT_FALSE(completer->popup()->isVisible());
 }
 
@@ -131,7 +131,7 @@ TEST_F(DialogTest, DdcProgramCancelled) {
 
     EXPECT_EQ(OnlyDialog().name, "OpenDialog2");
     EXPECT_EQ(ControlsSnapshot(*form_), before);
-    EXPECT_EQ(Settings.DDCProgramFile, "IsGsm.prg");
+    EXPECT_EQ(form_->Settings.DDCProgramFile, "IsGsm.prg");
     EXPECT_EQ(QDir::currentPath(), WorkingDir());
 }
 
@@ -150,7 +150,7 @@ TEST_F(DialogTest, ConfigurationWrittenIntoAnotherFolder) {
     EXPECT_TRUE(written.startsWith("[Option]\r\n\r\nSamplesPerChannel= 1024\r\n"))
         << written.data();
     EXPECT_TRUE(written.contains("\r\nDither= 0\r\n")) << written.data();
-    EXPECT_EQ(Settings.CurrentConfigName, "mine.cfg");
+    EXPECT_EQ(form_->Settings.CurrentConfigName, "mine.cfg");
     EXPECT_EQ(W<QLineEdit>("Edit23")->text(), "mine.cfg");
     EXPECT_FALSE(QFile::exists(Path("mine.cfg")));
     EXPECT_FALSE(QFile::exists(Path("std.cfg")));
@@ -192,7 +192,7 @@ TEST_F(DialogTest, ConfigurationWriteCancelled) {
 
     EXPECT_EQ(OnlyDialog().name, "SaveDialog3");
     EXPECT_EQ(ControlsSnapshot(*form_), before);
-    EXPECT_EQ(Settings.CurrentConfigName, "std.cfg");
+    EXPECT_EQ(form_->Settings.CurrentConfigName, "std.cfg");
     EXPECT_TRUE(QDir(Path("CONFIGS")).isEmpty());
     EXPECT_FALSE(QFile::exists(Path("std.cfg")));
     EXPECT_EQ(QDir::currentPath(), WorkingDir());
@@ -211,9 +211,9 @@ TEST_F(DialogTest, ConfigurationReadFromAnotherFolderThenClosingSavesStdCfg) {
     EXPECT_EQ(dialog.defaultSuffix, "cfg");
     EXPECT_FALSE(dialog.save);
     EXPECT_EQ(W<QLineEdit>("Edit23")->text(), "odd.cfg");
-    EXPECT_EQ(Settings.CurrentConfigName, "odd.cfg");
-    EXPECT_EQ(Settings.SamplesPerChannel, 3000);
-    EXPECT_EQ(W<QComboBox>("ComboBox6")->currentIndex(), 1);
+    EXPECT_EQ(form_->Settings.CurrentConfigName, "odd.cfg");
+    EXPECT_EQ(form_->Settings.SamplesPerChannel, 3000);
+    EXPECT_EQ(W<QComboBox>("ComboBox6")->currentIndex(), -1);
     EXPECT_EQ(W<QLineEdit>("Edit21")->text(), "rec.bin");
     EXPECT_EQ(QDir::currentPath(), WorkingDir());
 
@@ -229,7 +229,7 @@ TEST_F(DialogTest, ConfigurationReadFromAnotherFolderThenClosingSavesStdCfg) {
 // everything as it was, the configuration name included.
 TEST_F(DialogTest, ConfigurationReadFailureIsReported) {
     const QString before = ControlsSnapshot(*form_);
-    const std::string stored = StoredSettingsSnapshot();
+    const std::string stored = StoredSettingsSnapshot(form_->Settings);
     modals_->AcceptNextDialog("OpenDialog1", Elsewhere("missing.cfg"));
 
     Click(W<QPushButton>("Button12"));
@@ -239,7 +239,7 @@ TEST_F(DialogTest, ConfigurationReadFailureIsReported) {
     ASSERT_EQ(shown.size(), 1);
     EXPECT_TRUE(shown.front().contains("missing.cfg")) << shown.front().toStdString();
     EXPECT_EQ(ControlsSnapshot(*form_), before);
-    EXPECT_EQ(StoredSettingsSnapshot(), stored);
+    EXPECT_EQ(StoredSettingsSnapshot(form_->Settings), stored);
     EXPECT_EQ(QDir::currentPath(), WorkingDir());
 }
 
@@ -254,21 +254,21 @@ TEST_F(DialogTest, ConfigurationWriteFailureIsReported) {
     ASSERT_EQ(shown.size(), 1);
     EXPECT_TRUE(shown.front().contains("mine.cfg")) << shown.front().toStdString();
     EXPECT_EQ(ControlsSnapshot(*form_), before);
-    EXPECT_EQ(Settings.CurrentConfigName, "std.cfg");
+    EXPECT_EQ(form_->Settings.CurrentConfigName, "std.cfg");
     EXPECT_FALSE(QFile::exists(Elsewhere("gone/mine.cfg")));
     EXPECT_EQ(QDir::currentPath(), WorkingDir());
 }
 
 TEST_F(DialogTest, ConfigurationReadCancelled) {
     const QString before = ControlsSnapshot(*form_);
-    const std::string stored = StoredSettingsSnapshot();
+    const std::string stored = StoredSettingsSnapshot(form_->Settings);
     modals_->CancelNextDialog("OpenDialog1");
 
     Click(W<QPushButton>("Button12"));
 
     EXPECT_EQ(OnlyDialog().name, "OpenDialog1");
     EXPECT_EQ(ControlsSnapshot(*form_), before);
-    EXPECT_EQ(StoredSettingsSnapshot(), stored);
+    EXPECT_EQ(StoredSettingsSnapshot(form_->Settings), stored);
     EXPECT_EQ(QDir::currentPath(), WorkingDir());
 }
 

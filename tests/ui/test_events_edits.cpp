@@ -31,43 +31,43 @@ TEST_F(EditTest, NcoEditsStoreTheirChannelOnEnter) {
     for (int k = 1; k <= kDdcChannels; ++k) {
         SCOPED_TRACE(k);
         TypeThenEnter(W<QLineEdit>(QStringLiteral("Edit%1").arg(k)), QString::number(1000 + k));
-        EXPECT_EQ(Settings.FrequencyNCO[k - 1], 1000.0f + k);
+        EXPECT_EQ(form_->Settings.FrequencyNCO[k - 1], 1000.0f + k);
         EXPECT_EQ(W<QLineEdit>(QStringLiteral("Edit%1").arg(k))->text(), QString::number(1000 + k));
     }
-    EXPECT_EQ(Settings.FreqNC0, 10700000.0f);
+    EXPECT_EQ(form_->Settings.FreqNC0, 10700000.0f);
 }
 
 TEST_F(EditTest, NcoEditStoresOnFocusLossAndRedraws) {
     TypeThenLeave(W<QLineEdit>("Edit5"), Num("2.5"), W<QLineEdit>("Edit6"));
-    EXPECT_EQ(Settings.FrequencyNCO[4], 2.5f);
+    EXPECT_EQ(form_->Settings.FrequencyNCO[4], 2.5f);
     EXPECT_EQ(W<QLineEdit>("Edit5")->text(), "3");  // redrawn: whole hertz
-    EXPECT_EQ(Settings.FrequencyNCO[5], 10700005.0f);
+    EXPECT_EQ(form_->Settings.FrequencyNCO[5], 10700005.0f);
 }
 
 TEST_F(EditTest, Edit18EnterStoresTheClockWithoutRedrawing) {
     ChooseComboItem(W<QComboBox>("ComboBox1"), 1);
     // Changed behind the window's back: a redraw would show them.
-    Settings.FrequencyNCO[0] = 5.0f;
-    Settings.DirSamplesPerChannel = 1000;
-    Settings.ComparatorThresholdSDX = 2.0f;
+    form_->Settings.FrequencyNCO[0] = 5.0f;
+    form_->Settings.DirSamplesPerChannel = 1000;
+    form_->Settings.ComparatorThresholdSDX = 2.0f;
     const QString before = ControlsSnapshot(*form_, {"Edit18"});
 
     TypeThenEnter(W<QLineEdit>("Edit18"), Num("120000000.4"));
 
-    EXPECT_EQ(Settings.ExternalClockValue, 120000000.4);
-    EXPECT_EQ(Settings.InternalClockValue, 100000000.0);
+    EXPECT_EQ(form_->Settings.ExternalClockValue, 120000000.4);
+    EXPECT_EQ(form_->Settings.InternalClockValue, 100000000.0);
     EXPECT_EQ(ControlsSnapshot(*form_, {"Edit18"}), before);
     EXPECT_EQ(W<QLineEdit>("Edit18")->text(), Num("120000000.4"));
 }
 
 TEST_F(EditTest, Edit18FocusLossStoresTheClockWithoutRedrawing) {
     ChooseComboItem(W<QComboBox>("ComboBox1"), 1);
-    Settings.DirSamplesPerChannel = 1000;
+    form_->Settings.DirSamplesPerChannel = 1000;
     const QString before = ControlsSnapshot(*form_, {"Edit18"});
 
     TypeThenLeave(W<QLineEdit>("Edit18"), "90000000", W<QLineEdit>("Edit19"));
 
-    EXPECT_EQ(Settings.ExternalClockValue, 90000000.0);
+    EXPECT_EQ(form_->Settings.ExternalClockValue, 90000000.0);
     EXPECT_EQ(ControlsSnapshot(*form_, {"Edit18"}), before);
 }
 
@@ -76,24 +76,24 @@ TEST_F(EditTest, Edit17ThenButton7AppliesTheTypedValueToAllChannels) {
 
     Click(W<QPushButton>("Button7"));
 
-    EXPECT_EQ(Settings.FreqNC0, 5000000.0f);  // taken by the focus loss before the click
+    EXPECT_EQ(form_->Settings.FreqNC0, 5000000.0f);  // taken by the focus loss before the click
     for (int c = 0; c < kDdcChannels; ++c) {
-        EXPECT_EQ(Settings.FrequencyNCO[c], 5000000.0f) << "channel " << c;
+        EXPECT_EQ(form_->Settings.FrequencyNCO[c], 5000000.0f) << "channel " << c;
         EXPECT_EQ(W<QLineEdit>(QStringLiteral("Edit%1").arg(c + 1))->text(), "5000000");
     }
 }
 
 TEST_F(EditTest, Edit17ThenButton8AppliesToTheTickedChannels) {
     Click(W<QCheckBox>("CheckBox69"));  // channel 0 unselected: 1 to 7 remain
-    ASSERT_EQ(Settings.MaskSelFreqNCO, 0xFE);
+    ASSERT_EQ(form_->Settings.MaskSelFreqNCO, 0xFE);
     TypeText(W<QLineEdit>("Edit17"), "7000000");
 
     Click(W<QPushButton>("Button8"));
 
-    EXPECT_EQ(Settings.FreqNC0, 7000000.0f);
+    EXPECT_EQ(form_->Settings.FreqNC0, 7000000.0f);
     for (int c = 0; c < kDdcChannels; ++c) {
         const float expected = (c >= 1 && c <= 7) ? 7000000.0f : 10700000.0f + c;
-        EXPECT_EQ(Settings.FrequencyNCO[c], expected) << "channel " << c;
+        EXPECT_EQ(form_->Settings.FrequencyNCO[c], expected) << "channel " << c;
     }
 }
 
@@ -104,31 +104,31 @@ TEST_F(EditTest, BadCommonFrequencyBlocksEveryHarvestUntilCorrected) {
 
     TypeThenEnter(edit, "abc");
     EXPECT_EQ(TakeMessages(), QStringList{message});
-    EXPECT_EQ(Settings.FreqNC0, 10700000.0f);
+    EXPECT_EQ(form_->Settings.FreqNC0, 10700000.0f);
     EXPECT_EQ(edit->text(), "abc");
 
     // The box changed from the program raises its handler like a click: the harvest stops.
     dither->setChecked(false);
     QCoreApplication::processEvents();
     EXPECT_EQ(TakeMessages(), QStringList{message});
-    EXPECT_EQ(Settings.Dither, 1);
+    EXPECT_EQ(form_->Settings.Dither, 1);
 
     Click(dither);
     const QStringList shown = TakeMessages();
     EXPECT_THAT(shown, Not(IsEmpty()));
     EXPECT_THAT(shown, Each(Eq(message)));
-    EXPECT_EQ(Settings.Dither, 1);
-    EXPECT_EQ(Settings.SamplesPerChannel, 1024);
+    EXPECT_EQ(form_->Settings.Dither, 1);
+    EXPECT_EQ(form_->Settings.SamplesPerChannel, 1024);
 
     // Corrected, the harvest runs whole again and the window shows what it stored.
     TypeThenEnter(edit, "6000000");
     EXPECT_EQ(TakeMessages(), QStringList());
-    EXPECT_EQ(Settings.FreqNC0, 6000000.0f);
-    const int32_t ditherNow = Settings.Dither;
+    EXPECT_EQ(form_->Settings.FreqNC0, 6000000.0f);
+    const int32_t ditherNow = form_->Settings.Dither;
     EXPECT_EQ(dither->isChecked(), ditherNow != 0);
 
     Click(dither);
-    EXPECT_EQ(Settings.Dither, 1 - ditherNow);
+    EXPECT_EQ(form_->Settings.Dither, 1 - ditherNow);
 }
 
 TEST_F(EditTest, BadThresholdLetsTheHarvestTakeOnlyTheFieldsBeforeIt) {
@@ -139,26 +139,26 @@ TEST_F(EditTest, BadThresholdLetsTheHarvestTakeOnlyTheFieldsBeforeIt) {
     W<QCheckBox>("CheckBox85")->setChecked(false);
     QCoreApplication::processEvents();
     EXPECT_EQ(TakeMessages(), QStringList{message});
-    EXPECT_EQ(Settings.Dither, 0);  // read before the threshold
-    EXPECT_EQ(Settings.ComparatorThresholdSDX, 1.0f);
+    EXPECT_EQ(form_->Settings.Dither, 0);  // read before the threshold
+    EXPECT_EQ(form_->Settings.ComparatorThresholdSDX, 1.0f);
 
     // The refused field holds the window, so the next harvest is raised from the program.
     W<QComboBox>("ComboBox6")->setCurrentIndex(2);
     W<QCheckBox>("CheckBox85")->setChecked(true);
     QCoreApplication::processEvents();
     EXPECT_EQ(TakeMessages(), QStringList{message});
-    EXPECT_EQ(Settings.SamplesPerChannel, 1024);  // read after the threshold
+    EXPECT_EQ(form_->Settings.SamplesPerChannel, 1024);  // read after the threshold
 
     TypeThenEnter(W<QLineEdit>("Edit24"), Num("-2.5"));
     EXPECT_EQ(TakeMessages(), QStringList());
-    EXPECT_EQ(Settings.ComparatorThresholdSDX, -2.5f);
-    EXPECT_EQ(Settings.SamplesPerChannel, 4096);
+    EXPECT_EQ(form_->Settings.ComparatorThresholdSDX, -2.5f);
+    EXPECT_EQ(form_->Settings.SamplesPerChannel, 4096);
 }
 
 TEST_F(EditTest, BadFrequencyInAnNcoEditKeepsTheChannel) {
     TypeThenEnter(W<QLineEdit>("Edit3"), "12MHz");
     EXPECT_EQ(TakeMessages(), QStringList{"'12MHz' is not a valid floating point value."});
-    EXPECT_EQ(Settings.FrequencyNCO[2], 10700002.0f);
+    EXPECT_EQ(form_->Settings.FrequencyNCO[2], 10700002.0f);
 }
 
 class BadIntegerTest : public EditTest, public ::testing::WithParamInterface<const char*> {};
@@ -169,12 +169,12 @@ TEST_P(BadIntegerTest, RefusedAndTheRecordingSizeStays) {
 
     EXPECT_EQ(TakeMessages(),
               QStringList{QStringLiteral("'%1' is not a valid integer value.").arg(typed)});
-    EXPECT_EQ(Settings.DirSamplesPerChannel, 65536);
+    EXPECT_EQ(form_->Settings.DirSamplesPerChannel, 65536);
     EXPECT_EQ(W<QLineEdit>("Edit25")->text(), "65536");
 
     TypeThenEnter(W<QLineEdit>("Edit19"), "1000");
     EXPECT_EQ(TakeMessages(), QStringList());
-    EXPECT_EQ(Settings.DirSamplesPerChannel, 1000);
+    EXPECT_EQ(form_->Settings.DirSamplesPerChannel, 1000);
     // 16 channels of 8 bytes, 1000 samples: one 4096 KB buffer holds 32768 samples a channel.
     EXPECT_EQ(W<QLineEdit>("Edit25")->text(), "32768");
     EXPECT_EQ(W<QLineEdit>("Edit20")->text(), "4096");
@@ -186,10 +186,10 @@ INSTANTIATE_TEST_SUITE_P(Window, BadIntegerTest,
 
 TEST_F(EditTest, FileNameEditsStoreTheirText) {
     TypeThenEnter(W<QLineEdit>("Edit21"), "rec2.bin");
-    EXPECT_EQ(Settings.DirFileName, "rec2.bin");
+    EXPECT_EQ(form_->Settings.DirFileName, "rec2.bin");
 
     TypeThenLeave(W<QLineEdit>("Edit22"), "PRG\\x.prg", W<QLineEdit>("Edit21"));
-    EXPECT_EQ(Settings.DDCProgramFile, "PRG\\x.prg");
+    EXPECT_EQ(form_->Settings.DDCProgramFile, "PRG\\x.prg");
     EXPECT_EQ(W<QLineEdit>("Edit22")->text(), "PRG\\x.prg");
 }
 
@@ -198,14 +198,14 @@ TEST_F(EditTest, TypedTextIsNotTakenWhenAnotherWindowIsActivated) {
 
     QWidget other;
     ActivateWindow(other);
-    EXPECT_EQ(Settings.DirFileName, "exam.bin");
+    EXPECT_EQ(form_->Settings.DirFileName, "exam.bin");
 
     // Back in the window, leaving the field for another control takes it.
     ActivateWindow(*form_);
     W<QLineEdit>("Edit21")->setFocus(Qt::ActiveWindowFocusReason);
     W<QLineEdit>("Edit19")->setFocus(Qt::MouseFocusReason);
     QCoreApplication::processEvents();
-    EXPECT_EQ(Settings.DirFileName, "typed.bin");
+    EXPECT_EQ(form_->Settings.DirFileName, "typed.bin");
 }
 
 TEST_F(EditTest, ClosingSavesStdCfgWithoutTheUnconfirmedText) {
@@ -223,7 +223,7 @@ TEST_F(EditTest, EnterIsStillPassedOnToTheEdit) {
 
     TypeThenEnter(W<QLineEdit>("Edit21"), "rec3.bin");
 
-    EXPECT_EQ(Settings.DirFileName, "rec3.bin");
+    EXPECT_EQ(form_->Settings.DirFileName, "rec3.bin");
     EXPECT_EQ(returns, 1);
 }
 

@@ -38,7 +38,7 @@ TEST_F(FormTest, InitializationFileWrittenAfterEditsMatchesByteForByte) {
 
 TEST_F(FormTest, InitializationFileWrittenWithoutRedrawing) {
     ShowForm();
-    Settings.FrequencyNCO[0] = 5.0f;
+    form_->Settings.FrequencyNCO[0] = 5.0f;
     const QString before = ControlsSnapshot(*form_);
 
     Click(W<QPushButton>("Button9"));
@@ -55,7 +55,7 @@ TEST_F(FormTest, UnwritableInitializationFileIsReportedAndChangesNothing) {
     // A folder in the file's place: refused even to root, unlike a read-only file.
     MakeDir("exam_ddc.ini");
     const QString before = ControlsSnapshot(*form_);
-    const std::string stored = StoredSettingsSnapshot();
+    const std::string stored = StoredSettingsSnapshot(form_->Settings);
 
     Click(W<QPushButton>("Button9"));
 
@@ -63,7 +63,7 @@ TEST_F(FormTest, UnwritableInitializationFileIsReportedAndChangesNothing) {
     ASSERT_EQ(shown.size(), 1);
     EXPECT_TRUE(shown.front().contains("exam_ddc.ini")) << shown.front().toStdString();
     EXPECT_EQ(ControlsSnapshot(*form_), before);
-    EXPECT_EQ(StoredSettingsSnapshot(), stored);
+    EXPECT_EQ(StoredSettingsSnapshot(form_->Settings), stored);
     EXPECT_TRUE(QFileInfo(Path("exam_ddc.ini")).isDir());
     EXPECT_TRUE(QDir(Path("exam_ddc.ini")).isEmpty());
     EXPECT_FALSE(QFile::exists(Path("std.cfg")));

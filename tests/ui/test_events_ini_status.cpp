@@ -38,7 +38,7 @@ TEST_F(IniStatusTest, TheMarkFollowsTheFileAndTheLineCountsTheChangedValues) {
 
     // A change of the file behind the window's back shows at the next refresh.
     WriteBytes(Path("exam_ddc.ini"), Fixture("exam_ddc_in.ini") + "\r\n; edited by hand\r\n");
-    form_->Refresh();
+    form_->UpdateAndRefresh();
     EXPECT_TRUE(Pending());
 }
 

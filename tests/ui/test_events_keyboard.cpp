@@ -161,11 +161,11 @@ const ArrowCase kArrowCases[] = {
 class ArrowMoves : public KeyboardTest, public ::testing::WithParamInterface<ArrowCase> {};
 
 TEST_P(ArrowMoves, FocusGoesToTheNeighbourOrStaysAtTheEdge) {
-    const std::string stored = StoredSettingsSnapshot();
+    const std::string stored = StoredSettingsSnapshot(form_->Settings);
     Focus(GetParam().from);
     Press(GetParam().key);
     EXPECT_EQ(FocusedName(), GetParam().to);
-    EXPECT_EQ(StoredSettingsSnapshot(), stored);  // moving ticks nothing
+    EXPECT_EQ(StoredSettingsSnapshot(form_->Settings), stored);  // moving ticks nothing
 }
 
 INSTANTIATE_TEST_SUITE_P(Window, ArrowMoves, ::testing::ValuesIn(kArrowCases),
@@ -193,19 +193,19 @@ TEST_F(KeyboardTest, SpaceTogglesBoxesSoTheMatrixIsSetWithoutTheMouse) {
     // Channel 6 from ADC 3 to ADC 1, then channel 7 off: arrows and Space only.
     Focus(Box(4 * 6 + 1 + 1));
     Press(Qt::Key_Space);
-    EXPECT_EQ(Settings.InputSource[6], 1);
+    EXPECT_EQ(form_->Settings.InputSource[6], 1);
     EXPECT_TRUE(MatrixBox(*form_, 6, 1)->isChecked());
     EXPECT_FALSE(MatrixBox(*form_, 6, 3)->isChecked());
     Press(Qt::Key_Right);
     Press(Qt::Key_Up);  // channel 7, ADC 0, which feeds it
     EXPECT_EQ(FocusedName(), Box(4 * 7 + 1));
     Press(Qt::Key_Space);
-    EXPECT_FALSE(BitTest(Settings.DDCChannelMask, 7));
+    EXPECT_FALSE(BitTest(form_->Settings.DDCChannelMask, 7));
     EXPECT_EQ(FocusedName(), Box(4 * 7 + 1));
 
     Focus("CheckBox85");  // dither
     Press(Qt::Key_Space);
-    EXPECT_EQ(Settings.Dither, 0);
+    EXPECT_EQ(form_->Settings.Dither, 0);
 }
 
 // ----- Enter through the NCO edits -----
@@ -219,7 +219,7 @@ TEST_F(KeyboardTest, EnterTakesAFrequencyAndMovesToTheNextChannel) {
         Press(Qt::Key_Return);
     }
     for (int channel = 0; channel < kDdcChannels; ++channel) {
-        EXPECT_EQ(Settings.FrequencyNCO[channel], 20000000.0f + channel) << channel;
+        EXPECT_EQ(form_->Settings.FrequencyNCO[channel], 20000000.0f + channel) << channel;
     }
     EXPECT_EQ(FocusedName(), "Edit16");  // the last channel keeps the focus
 }
@@ -258,14 +258,14 @@ class EscapeInEdit : public KeyboardTest, public ::testing::WithParamInterface<E
 TEST_P(EscapeInEdit, PutsTheShownValueBackAndTakesNothing) {
     auto* edit = W<QLineEdit>(GetParam().edit);
     const QString shown = edit->text();
-    const std::string stored = StoredSettingsSnapshot();
+    const std::string stored = StoredSettingsSnapshot(form_->Settings);
     TypeText(edit, GetParam().typed);
     Press(Qt::Key_Escape);
     EXPECT_EQ(edit->text(), shown);
     EXPECT_FALSE(edit->isModified());
     EXPECT_EQ(FocusedName(), GetParam().edit);
     Press(Qt::Key_Tab);  // leaving takes the shown value, which changes nothing
-    EXPECT_EQ(StoredSettingsSnapshot(), stored);
+    EXPECT_EQ(StoredSettingsSnapshot(form_->Settings), stored);
     EXPECT_EQ(form_->UndoStack()->count(), 0);
 }
 
@@ -277,7 +277,7 @@ TEST_F(KeyboardTest, EscapeAfterRefusedTextLetsTheFocusGo) {
     TypeThenEnter(edit, "abc");
     EXPECT_EQ(TakeMessages(), QStringList{"'abc' is not a valid floating point value."});
     Press(Qt::Key_Escape);
-    EXPECT_EQ(edit->text(), Shown(Settings.FrequencyNCO[1]));
+    EXPECT_EQ(edit->text(), Shown(form_->Settings.FrequencyNCO[1]));
     Press(Qt::Key_Tab);
     EXPECT_EQ(TakeMessages(), QStringList());
     EXPECT_NE(FocusedName(), "Edit2");
@@ -285,11 +285,11 @@ TEST_F(KeyboardTest, EscapeAfterRefusedTextLetsTheFocusGo) {
 
 // The clock value is taken without a refresh: once taken, it is the value shown, and Esc keeps it.
 TEST_F(KeyboardTest, EscapeKeepsATakenClockValue) {
-    Settings.ClockSource = 1;
-    form_->Refresh();
+    form_->Settings.ClockSource = 1;
+    form_->UpdateAndRefresh();
     auto* edit = W<QLineEdit>("Edit18");
     TypeThenEnter(edit, "90000000");
-    EXPECT_EQ(Settings.ExternalClockValue, 90000000.0);
+    EXPECT_EQ(form_->Settings.ExternalClockValue, 90000000.0);
     Press(Qt::Key_Escape);
     EXPECT_EQ(edit->text(), "90000000");
     TypeText(edit, "1");

@@ -20,19 +20,19 @@ using SourceList = std::vector<std::pair<int, int>>;  // (channel, ADC)
 class MatrixTest : public FormTest {
   protected:
     void SetChannels(int32_t mask, const SourceList& sources) {
-        Settings.DDCChannelMask = mask;
+        form_->Settings.DDCChannelMask = mask;
         for (auto [channel, adc] : sources) {
-            Settings.InputSource[channel] = adc;
+            form_->Settings.InputSource[channel] = adc;
         }
-        form_->Refresh();
+        form_->UpdateAndRefresh();
     }
 
     // Every enabled channel shows one tick, in the row of its ADC; a disabled channel none.
     void ExpectMatrixShowsSettings() {
         for (int c = 0; c < kDdcChannels; ++c) {
             for (int j = 0; j < kAdcs; ++j) {
-                const bool expected =
-                    BitTest(Settings.DDCChannelMask, c) && Settings.InputSource[c] == j;
+                const bool expected = BitTest(form_->Settings.DDCChannelMask, c) &&
+                                      form_->Settings.InputSource[c] == j;
                 EXPECT_EQ(MatrixBox(*form_, c, j)->isChecked(), expected)
                     << "channel " << c << ", ADC " << j;
             }
@@ -45,8 +45,8 @@ class MatrixTest : public FormTest {
         for (int j = 1; j < kAdcs; ++j) {
             bool used = false;
             for (int c = 0; c < kDdcChannels; ++c) {
-                used =
-                    used || (BitTest(Settings.DDCChannelMask, c) && Settings.InputSource[c] == j);
+                used = used || (BitTest(form_->Settings.DDCChannelMask, c) &&
+                                form_->Settings.InputSource[c] == j);
             }
             EXPECT_EQ(W<QCheckBox>(QStringLiteral("CheckBox%1").arg(65 + j))->isChecked(), used)
                 << "indicator of ADC " << j;
@@ -90,9 +90,9 @@ TEST_P(MatrixClickTest, ClickAppliesTheMatrixRuleAndRedraws) {
 
     Click(MatrixBox(*form_, c.channel, c.adc));
 
-    EXPECT_EQ(Settings.DDCChannelMask, c.expectedMask);
+    EXPECT_EQ(form_->Settings.DDCChannelMask, c.expectedMask);
     for (auto [channel, adc] : c.expected) {
-        EXPECT_EQ(Settings.InputSource[channel], adc) << "InputSource" << channel;
+        EXPECT_EQ(form_->Settings.InputSource[channel], adc) << "InputSource" << channel;
     }
     ExpectMatrixShowsSettings();
     ExpectIndicatorsShowSettings();
@@ -120,7 +120,7 @@ TEST_F(MatrixTest, MovingTheLastUserOffAnAdcUnticksItsIndicator) {
 
     Click(MatrixBox(*form_, 1, 2));
 
-    EXPECT_EQ(Settings.InputSource[1], 2);
+    EXPECT_EQ(form_->Settings.InputSource[1], 2);
     EXPECT_FALSE(W<QCheckBox>("CheckBox68")->isChecked());
     EXPECT_TRUE(W<QCheckBox>("CheckBox67")->isChecked());
 }
@@ -143,9 +143,9 @@ TEST_P(AllChannelsToAdcTest, MovesEveryChannelAndKeepsDisabledOnesDisabled) {
 
     Click(W<QPushButton>(GetParam().button));
 
-    EXPECT_EQ(Settings.DDCChannelMask, 0x0F0F);
+    EXPECT_EQ(form_->Settings.DDCChannelMask, 0x0F0F);
     for (int c = 0; c < kDdcChannels; ++c) {
-        EXPECT_EQ(Settings.InputSource[c], GetParam().adc) << "InputSource" << c;
+        EXPECT_EQ(form_->Settings.InputSource[c], GetParam().adc) << "InputSource" << c;
     }
     ExpectMatrixShowsSettings();
     ExpectIndicatorsShowSettings();
@@ -163,13 +163,13 @@ TEST_F(MatrixTest, EnableAllAndOnlyChannel0) {
     SetChannels(0x0006, {{0, 2}});
 
     Click(W<QPushButton>("Button5"));
-    EXPECT_EQ(Settings.DDCChannelMask, 0xFFFF);
-    EXPECT_EQ(Settings.InputSource[0], 2);
+    EXPECT_EQ(form_->Settings.DDCChannelMask, 0xFFFF);
+    EXPECT_EQ(form_->Settings.InputSource[0], 2);
     ExpectMatrixShowsSettings();
 
     Click(W<QPushButton>("Button6"));
-    EXPECT_EQ(Settings.DDCChannelMask, 0x0001);
-    EXPECT_EQ(Settings.InputSource[0], 0);
+    EXPECT_EQ(form_->Settings.DDCChannelMask, 0x0001);
+    EXPECT_EQ(form_->Settings.InputSource[0], 0);
     ExpectMatrixShowsSettings();
     // One 8-byte channel of 65536 samples fills an eighth of a 4096 KB buffer; the whole buffer
     // is recorded.
@@ -178,23 +178,23 @@ TEST_F(MatrixTest, EnableAllAndOnlyChannel0) {
 
 TEST_F(MatrixTest, RefreshTicksReachNoHandler) {
     ShowForm();
-    // Settings that differ from the window in every ticked control, changed behind its back.
-    Settings.DDCChannelMask = 0x0F0F;
-    Settings.InputSource[0] = 3;
-    Settings.InputSource[9] = 0;
-    Settings.EnableDDC = 0;
-    Settings.Dither = 0;
-    Settings.AdcGainMask = 0xA;
-    Settings.ChannelMask = 0x6;
-    Settings.MaskSelFreqNCO = 0x1234;
-    Settings.DataFormat = 4;
-    Settings.WorkMode = 0;
-    Settings.SamplesPerChannel = 4096;
-    const std::string before = StoredSettingsSnapshot();
+    // form_->Settings that differ from the window in every ticked control, changed behind its back.
+    form_->Settings.DDCChannelMask = 0x0F0F;
+    form_->Settings.InputSource[0] = 3;
+    form_->Settings.InputSource[9] = 0;
+    form_->Settings.EnableDDC = 0;
+    form_->Settings.Dither = 0;
+    form_->Settings.AdcGainMask = 0xA;
+    form_->Settings.ChannelMask = 0x6;
+    form_->Settings.MaskSelFreqNCO = 0x1234;
+    form_->Settings.DataFormat = 4;
+    form_->Settings.WorkMode = 0;
+    form_->Settings.SamplesPerChannel = 4096;
+    const std::string before = StoredSettingsSnapshot(form_->Settings);
 
-    form_->Refresh();
+    form_->UpdateAndRefresh();
 
-    EXPECT_EQ(StoredSettingsSnapshot(), before);
+    EXPECT_EQ(StoredSettingsSnapshot(form_->Settings), before);
     EXPECT_FALSE(form_->Updating);
     ExpectMatrixShowsSettings();
     EXPECT_TRUE(W<QRadioButton>("RadioButton1")->isChecked());
@@ -207,9 +207,9 @@ TEST_F(MatrixTest, RefreshRaisesTheClickEventsWithUpdatingSet) {
     std::vector<bool> updatingSeen;
     QObject::connect(MatrixBox(*form_, 2, 1), &QCheckBox::toggled,
                      [this, &updatingSeen] { updatingSeen.push_back(form_->Updating); });
-    Settings.InputSource[2] = 1;
+    form_->Settings.InputSource[2] = 1;
 
-    form_->Refresh();
+    form_->UpdateAndRefresh();
 
     EXPECT_EQ(updatingSeen, std::vector<bool>{true});
     EXPECT_FALSE(form_->Updating);
@@ -249,22 +249,22 @@ class GuardTest : public FormTest, public ::testing::WithParamInterface<GuardCas
 
 TEST_P(GuardTest, GuardedHandlerDoesNothingWhileUpdating) {
     ShowForm();
-    const std::string before = StoredSettingsSnapshot();
+    const std::string before = StoredSettingsSnapshot(form_->Settings);
 
     form_->Updating = true;
     GetParam().act(*form_);
     form_->Updating = false;
 
-    EXPECT_EQ(StoredSettingsSnapshot(), before);
+    EXPECT_EQ(StoredSettingsSnapshot(form_->Settings), before);
 }
 
 TEST_P(GuardTest, SameActionChangesSettingsOnceTheRefreshIsOver) {
     ShowForm();
-    const std::string before = StoredSettingsSnapshot();
+    const std::string before = StoredSettingsSnapshot(form_->Settings);
 
     GetParam().act(*form_);
 
-    EXPECT_NE(StoredSettingsSnapshot(), before);
+    EXPECT_NE(StoredSettingsSnapshot(form_->Settings), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(Window, GuardTest, ::testing::ValuesIn(kGuardCases),

@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QLineEdit>
 #include <QLocale>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 
@@ -15,6 +16,8 @@
 
 #include <gmock/gmock.h>
 
+#include "core/setting_catalogue.h"
+#include "files/config_file.h"
 #include "tests/ui/support_form.h"
 
 namespace {
@@ -30,8 +33,8 @@ TEST_F(FormTest, ShowsAConfigurationWithOddValues) {
     WriteBytes(Path("std.cfg"), Fixture("odd.cfg"));
     ShowForm();
 
-    EXPECT_EQ(W<QComboBox>("ComboBox6")->currentIndex(), 1);  // 3000 samples: " 2048"
-    EXPECT_EQ(W<QComboBox>("ComboBox6")->currentText(), " 2048");
+    EXPECT_EQ(W<QComboBox>("ComboBox6")->currentIndex(), -1);  // 3000 samples: no item offers it
+    EXPECT_EQ(W<QComboBox>("ComboBox6")->currentText(), "3000");
     EXPECT_EQ(W<QComboBox>("ComboBox2")->currentIndex(), 0);
     EXPECT_EQ(W<QComboBox>("ComboBox1")->currentIndex(), 1);
     EXPECT_TRUE(W<QLineEdit>("Edit18")->isEnabled());
@@ -42,7 +45,8 @@ TEST_F(FormTest, ShowsAConfigurationWithOddValues) {
     EXPECT_TRUE(W<QRadioButton>("RadioButton4")->isChecked());
     EXPECT_EQ(W<QComboBox>("ComboBox3")->currentIndex(), -1);  // DDCSyncMode 0
     EXPECT_EQ(W<QComboBox>("ComboBox4")->currentIndex(), 2);
-    EXPECT_EQ(W<QComboBox>("ComboBox5")->currentIndex(), 1);  // StartSource 3
+    EXPECT_EQ(W<QComboBox>("ComboBox5")->currentIndex(), -1);  // StartSource 3
+    EXPECT_EQ(W<QComboBox>("ComboBox5")->currentText(), "3");
     EXPECT_EQ(W<QLineEdit>("Edit24")->text(), Num("-1.5"));
     EXPECT_EQ(W<QLineEdit>("Edit17")->text(), "5000000");
     EXPECT_EQ(W<QLineEdit>("Edit19")->text(), "65536");
@@ -94,21 +98,21 @@ TEST_F(FormTest, ShowsAConfigurationWithOddValues) {
 TEST_F(FormTest, ProgramTicksRaiseHandlersButItemsAndTextsDoNot) {
     ShowForm();
     W<QCheckBox>("CheckBox85")->setChecked(false);
-    EXPECT_EQ(Settings.Dither, 0);
+    EXPECT_EQ(form_->Settings.Dither, 0);
     W<QRadioButton>("RadioButton1")->setChecked(true);
-    EXPECT_EQ(Settings.EnableDDC, 0);
+    EXPECT_EQ(form_->Settings.EnableDDC, 0);
     MatrixBox(*form_, 5, 2)->setChecked(false);
-    EXPECT_EQ(Settings.DDCChannelMask, 0xFFDF);
+    EXPECT_EQ(form_->Settings.DDCChannelMask, 0xFFDF);
 
     W<QComboBox>("ComboBox2")->setCurrentIndex(0);
     W<QComboBox>("ComboBox1")->setCurrentIndex(1);
     W<QLineEdit>("Edit19")->setText("5");
     W<QLineEdit>("Edit17")->setText("5");
     QCoreApplication::processEvents();
-    EXPECT_EQ(Settings.WorkMode, 1);
-    EXPECT_EQ(Settings.ClockSource, 0);
-    EXPECT_EQ(Settings.DirSamplesPerChannel, 65536);
-    EXPECT_EQ(Settings.FreqNC0, 10700000.0f);
+    EXPECT_EQ(form_->Settings.WorkMode, 1);
+    EXPECT_EQ(form_->Settings.ClockSource, 0);
+    EXPECT_EQ(form_->Settings.DirSamplesPerChannel, 65536);
+    EXPECT_EQ(form_->Settings.FreqNC0, 10700000.0f);
 }
 
 // A user click on a control read back by the harvest.
@@ -149,7 +153,7 @@ TEST_P(HarvestClickTest, ClickStoresTheControl) {
 
     Click(control);
 
-    EXPECT_EQ(Settings.*GetParam().field, GetParam().expected);
+    EXPECT_EQ(form_->Settings.*GetParam().field, GetParam().expected);
     EXPECT_NE(control->isChecked(), wasChecked);
     EXPECT_FALSE(form_->Updating);
 }
@@ -184,11 +188,13 @@ void PrintTo(const DataFormatCase& c, std::ostream* out) {
 class DataFormatTest : public FormTest, public ::testing::WithParamInterface<DataFormatCase> {};
 
 TEST_P(DataFormatTest, FreshWindowTicksOnlyAKnownFormat) {
-    Settings.DataFormat = GetParam().stored;
+    TSettings start;
+    start.DataFormat = GetParam().stored;
+    ASSERT_TRUE(WriteConfig(TSettings::StartupConfigName, start));
     ShowForm();
     EXPECT_EQ(W<QRadioButton>("RadioButton3")->isChecked(), GetParam().ticks16);
     EXPECT_EQ(W<QRadioButton>("RadioButton4")->isChecked(), GetParam().ticks24);
-    EXPECT_EQ(Settings.DataFormat, GetParam().stored);
+    EXPECT_EQ(form_->Settings.DataFormat, GetParam().stored);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -210,28 +216,28 @@ void PrintTo(const ViewerSamplesCase& c, std::ostream* out) {
 class ViewerSamplesTest : public FormTest,
                           public ::testing::WithParamInterface<ViewerSamplesCase> {};
 
-TEST_P(ViewerSamplesTest, ShowsTheItemBelowAndHarvestsItsValue) {
+TEST_P(ViewerSamplesTest, ShowsItsItemOrNoneAndKeepsTheValue) {
     ShowForm();
-    Settings.SamplesPerChannel = GetParam().stored;
-    form_->Refresh();
+    form_->Settings.SamplesPerChannel = GetParam().stored;
+    form_->UpdateAndRefresh();
     EXPECT_EQ(W<QComboBox>("ComboBox6")->currentIndex(), GetParam().shownItem);
     EXPECT_FALSE(form_->Updating);
 
     Click(W<QCheckBox>("CheckBox85"));
 
-    EXPECT_EQ(Settings.Dither, 0);
-    EXPECT_EQ(Settings.SamplesPerChannel, GetParam().harvested);
+    EXPECT_EQ(form_->Settings.Dither, 0);
+    EXPECT_EQ(form_->Settings.SamplesPerChannel, GetParam().harvested);
 }
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Window, ViewerSamplesTest, ::testing::Values(
     ViewerSamplesCase{1024,   0, 1024},
-    ViewerSamplesCase{2047,   0, 1024},
-    ViewerSamplesCase{3000,   1, 2048},
+    ViewerSamplesCase{2047,  -1, 2047},
+    ViewerSamplesCase{3000,  -1, 3000},
     ViewerSamplesCase{16384,  4, 16384},
-    ViewerSamplesCase{32767,  4, 16384},
-    ViewerSamplesCase{32768, -1, 512},
-    ViewerSamplesCase{-1,    -1, 512}),
+    ViewerSamplesCase{32767, -1, 32767},
+    ViewerSamplesCase{32768, -1, 32768},
+    ViewerSamplesCase{-1,    -1, -1}),
     [](const auto& info) { return CaseName("Samples", info.param.stored); });
 // clang-format on
 
@@ -240,15 +246,15 @@ class SmallViewerSamplesTest : public FormTest, public ::testing::WithParamInter
 // Below 1024 there is no item to show: the box shows none rather than a value not stored.
 TEST_P(SmallViewerSamplesTest, RefreshShowsNoItemAndCompletes) {
     ShowForm();
-    Settings.SamplesPerChannel = GetParam();
-    Settings.ComparatorThresholdSDX = 2.0f;
-    form_->Refresh();
+    form_->Settings.SamplesPerChannel = GetParam();
+    form_->Settings.ComparatorThresholdSDX = 2.0f;
+    form_->UpdateAndRefresh();
 
     EXPECT_EQ(W<QComboBox>("ComboBox6")->currentIndex(), -1);
     EXPECT_EQ(W<QLineEdit>("Edit24")->text(), Num("2.0"));
     EXPECT_FALSE(form_->Updating);
     Click(W<QCheckBox>("CheckBox85"));
-    EXPECT_EQ(Settings.Dither, 0);
+    EXPECT_EQ(form_->Settings.Dither, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Window, SmallViewerSamplesTest, ::testing::Values(0, 512, 1023),
@@ -257,7 +263,7 @@ INSTANTIATE_TEST_SUITE_P(Window, SmallViewerSamplesTest, ::testing::Values(0, 51
 // Settings for which the recording size has no result; the refresh must still reach its end.
 struct NoRecordingSizeCase {
     const char* name;
-    void (*set)();
+    void (*set)(TSettings&);
 };
 
 void PrintTo(const NoRecordingSizeCase& c, std::ostream* out) {
@@ -266,13 +272,13 @@ void PrintTo(const NoRecordingSizeCase& c, std::ostream* out) {
 
 // clang-format off
 const NoRecordingSizeCase kNoRecordingSize[] = {
-    {"NoBuffer",        [] { Settings.DirFileBufSize = 0; }},
-    {"BufferWrapsTo0",  [] { Settings.DirFileBufSize = 4194304; }},
-    {"NoDdcChannel",    [] { Settings.DDCChannelMask = 0; }},
-    {"NoAdcChannel",    [] { Settings.EnableDDC = 0; Settings.ChannelMask = 0; }},
-    {"UnknownMode",     [] { Settings.EnableDDC = 2; }},
-    {"NegativeRequest", [] { Settings.DirSamplesPerChannel = -5; }},
-    {"HugeRequest",     [] { Settings.DirSamplesPerChannel = INT_MAX; }},
+    {"NoBuffer",        [](TSettings& s) { s.DirFileBufSize = 0; }},
+    {"BufferWrapsTo0",  [](TSettings& s) { s.DirFileBufSize = 4194304; }},
+    {"NoDdcChannel",    [](TSettings& s) { s.DDCChannelMask = 0; }},
+    {"NoAdcChannel",    [](TSettings& s) { s.EnableDDC = 0; s.ChannelMask = 0; }},
+    {"UnknownMode",     [](TSettings& s) { s.EnableDDC = 2; }},
+    {"NegativeRequest", [](TSettings& s) { s.DirSamplesPerChannel = -5; }},
+    {"HugeRequest",     [](TSettings& s) { s.DirSamplesPerChannel = INT_MAX; }},
 };
 // clang-format on
 
@@ -281,16 +287,16 @@ class NoRecordingSizeTest : public FormTest,
 
 TEST_P(NoRecordingSizeTest, RefreshCompletesAndTheWindowAnswers) {
     ShowForm();
-    GetParam().set();
-    Settings.ComparatorThresholdSDX = 2.0f;
-    Settings.SamplesPerChannel = 4096;
-    form_->Refresh();
+    GetParam().set(form_->Settings);
+    form_->Settings.ComparatorThresholdSDX = 2.0f;
+    form_->Settings.SamplesPerChannel = 4096;
+    form_->UpdateAndRefresh();
 
     EXPECT_FALSE(form_->Updating);
     EXPECT_EQ(W<QLineEdit>("Edit24")->text(), Num("2.0"));
     EXPECT_EQ(W<QComboBox>("ComboBox6")->currentIndex(), 2);
     Click(W<QCheckBox>("CheckBox85"));
-    EXPECT_EQ(Settings.Dither, 0);
+    EXPECT_EQ(form_->Settings.Dither, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Window, NoRecordingSizeTest, ::testing::ValuesIn(kNoRecordingSize),
@@ -300,9 +306,11 @@ class BadInputSourceTest : public FormTest, public ::testing::WithParamInterface
 
 // An ADC number from a file that has no row must not tick a neighbouring box in its place.
 TEST_P(BadInputSourceTest, TicksNoOtherControl) {
-    Settings.DDCChannelMask = 0x0010;
-    Settings.InputSource[4] = GetParam();
-    Settings.ChannelMask = 0x4;
+    TSettings start;
+    start.DDCChannelMask = 0x0010;
+    start.InputSource[4] = GetParam();
+    start.ChannelMask = 0x4;
+    ASSERT_TRUE(WriteConfig(TSettings::StartupConfigName, start));
     ShowForm();
 
     for (int c = 0; c < kDdcChannels; ++c) {
@@ -316,7 +324,7 @@ TEST_P(BadInputSourceTest, TicksNoOtherControl) {
     }
     EXPECT_TRUE(W<QCheckBox>("CheckBox88")->isChecked());
     EXPECT_FALSE(form_->Updating);
-    EXPECT_EQ(Settings.InputSource[4], GetParam());
+    EXPECT_EQ(form_->Settings.InputSource[4], GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P(Window, BadInputSourceTest,
@@ -340,17 +348,22 @@ void PrintTo(const ComboValueCase& c, std::ostream* out) {
 const ComboValueCase kComboValues[] = {
     {"ComboBox3", &TSettings::DDCSyncMode,  0, -1,  0},
     {"ComboBox3", &TSettings::DDCSyncMode,  2,  1,  2},
-    {"ComboBox3", &TSettings::DDCSyncMode,  3, -1,  0},
+    {"ComboBox3", &TSettings::DDCSyncMode,  3, -1,  3},
     {"ComboBox4", &TSettings::MasterMode,   2,  2,  2},
-    {"ComboBox4", &TSettings::MasterMode,   3, -1, -1},
+    {"ComboBox4", &TSettings::MasterMode,   3, -1,  3},
     {"ComboBox4", &TSettings::MasterMode,  -1, -1, -1},
     {"ComboBox5", &TSettings::StartSource,  2,  1,  2},
-    {"ComboBox5", &TSettings::StartSource,  3,  1,  2},
+    {"ComboBox5", &TSettings::StartSource,  3, -1,  3},
     {"ComboBox5", &TSettings::StartSource,  4,  2,  4},
-    {"ComboBox5", &TSettings::StartSource,  6, -1, -2},
-    {"ComboBox5", &TSettings::StartSource, -1, -1, -2},
+    {"ComboBox5", &TSettings::StartSource,  6, -1,  6},
+    {"ComboBox5", &TSettings::StartSource, -1, -1, -1},
     {"ComboBox2", &TSettings::WorkMode,     0,  0,  0},
-    {"ComboBox2", &TSettings::WorkMode,     2, -1, -1},
+    {"ComboBox2", &TSettings::WorkMode,     2, -1,  2},
+    {"ComboBox1", &TSettings::ClockSource,  1,  1,  1},
+    {"ComboBox1", &TSettings::ClockSource,  2, -1,  2},
+    {"ComboBox6", &TSettings::SamplesPerChannel, 8192,  3,  8192},
+    {"ComboBox6", &TSettings::SamplesPerChannel, 32768, -1, 32768},
+    {"ComboBox6", &TSettings::SamplesPerChannel, 3000, -1,  3000},
 };
 // clang-format on
 
@@ -359,13 +372,30 @@ class ComboValueTest : public FormTest, public ::testing::WithParamInterface<Com
 TEST_P(ComboValueTest, RefreshSelectsAndHarvestReadsBack) {
     const ComboValueCase& c = GetParam();
     ShowForm();
-    Settings.*c.field = c.stored;
-    form_->Refresh();
-    EXPECT_EQ(W<QComboBox>(c.combo)->currentIndex(), c.shownItem);
+    form_->Settings.*c.field = c.stored;
+    form_->UpdateAndRefresh();
+    auto* combo = W<QComboBox>(c.combo);
+    EXPECT_EQ(combo->currentIndex(), c.shownItem);
+    if (c.shownItem < 0) {
+        // The field shows the number that will be written; no item claims it.
+        EXPECT_EQ(combo->currentText(), QString::number(c.stored));
+    } else {
+        // Each offered value goes value to item to value.
+        EXPECT_EQ(combo->currentData().toInt(), c.stored);
+    }
 
+    // An unrelated click, a write and the close keep the value: only the user's choice of an
+    // item changes it.
     Click(W<QCheckBox>("CheckBox85"));
-
-    EXPECT_EQ(Settings.*c.field, c.harvested);
+    EXPECT_EQ(form_->Settings.*c.field, c.harvested);
+    Click(W<QPushButton>("Button9"));
+    form_->FormClose();
+    const std::string key = FindSettingOfControl(c.combo)->key;
+    const std::string config = key + "= " + std::to_string(c.harvested) + "\r\n";
+    // The initialization file spells a number as its unsigned 32-bit pattern.
+    const std::string ini = key + "= " + std::to_string(static_cast<uint32_t>(c.harvested)) + "\t";
+    EXPECT_NE(ReadBytes(Path("std.cfg")).toStdString().find(config), std::string::npos);
+    EXPECT_NE(ReadBytes(Path("exam_ddc.ini")).toStdString().find(ini), std::string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(Window, ComboValueTest, ::testing::ValuesIn(kComboValues),
@@ -407,7 +437,7 @@ TEST_P(ComboInputTest, StoresTheChoice) {
 
     ChooseComboItem(combo, c.item);
 
-    EXPECT_EQ(Settings.*c.field, c.expected);
+    EXPECT_EQ(form_->Settings.*c.field, c.expected);
     EXPECT_EQ(combo->currentIndex(), c.item);
     EXPECT_FALSE(form_->Updating);
 }
@@ -432,8 +462,8 @@ class ClockTest : public FormTest, public ::testing::WithParamInterface<ClockCas
 
 TEST_P(ClockTest, ValueFieldFollowsTheSource) {
     ShowForm();
-    Settings.ClockSource = GetParam().source;
-    form_->Refresh();
+    form_->Settings.ClockSource = GetParam().source;
+    form_->UpdateAndRefresh();
     EXPECT_EQ(W<QComboBox>("ComboBox1")->currentIndex(), GetParam().shownItem);
     EXPECT_EQ(W<QLineEdit>("Edit18")->isEnabled(), GetParam().editEnabled);
     EXPECT_EQ(W<QLineEdit>("Edit18")->text(), GetParam().shown);
@@ -453,19 +483,19 @@ TEST_F(FormTest, ClockSourceChoiceSwitchesTheValueField) {
     EXPECT_FALSE(value->isEnabled());
 
     ChooseComboItem(combo, 1);
-    EXPECT_EQ(Settings.ClockSource, 1);
+    EXPECT_EQ(form_->Settings.ClockSource, 1);
     EXPECT_TRUE(value->isEnabled());
     EXPECT_EQ(value->text(), "110000000");
 
     ChooseComboItem(combo, 0);
-    EXPECT_EQ(Settings.ClockSource, 0);
+    EXPECT_EQ(form_->Settings.ClockSource, 0);
     EXPECT_FALSE(value->isEnabled());
     EXPECT_EQ(value->text(), "100000000");
 
     // Typed and confirmed, the item's text is a choice too.
     TypeIntoCombo(combo, "внешний");
     QTest::keyClick(combo, Qt::Key_Return);
-    EXPECT_EQ(Settings.ClockSource, 1);
+    EXPECT_EQ(form_->Settings.ClockSource, 1);
     EXPECT_TRUE(value->isEnabled());
     EXPECT_EQ(value->text(), "110000000");
 }
@@ -523,16 +553,16 @@ class NumberDisplayTest : public FormTest, public ::testing::WithParamInterface<
 };
 
 TEST_P(NumberDisplayTest, FrequenciesShowTenSignificantDigitsWithoutDecimals) {
-    Settings.ClockSource = 1;
+    form_->Settings.ClockSource = 1;
     for (const NumberCase& c : kFrequencies) {
         SCOPED_TRACE(c.shown);
-        Settings.ExternalClockValue = c.value;
+        form_->Settings.ExternalClockValue = c.value;
         const bool fitsSingle = static_cast<double>(static_cast<float>(c.value)) == c.value;
         if (fitsSingle) {
-            Settings.FrequencyNCO[6] = static_cast<float>(c.value);
-            Settings.FreqNC0 = static_cast<float>(c.value);
+            form_->Settings.FrequencyNCO[6] = static_cast<float>(c.value);
+            form_->Settings.FreqNC0 = static_cast<float>(c.value);
         }
-        form_->Refresh();
+        form_->UpdateAndRefresh();
         EXPECT_EQ(W<QLineEdit>("Edit18")->text(), Expected(c.shown));
         if (fitsSingle) {
             EXPECT_EQ(W<QLineEdit>("Edit7")->text(), Expected(c.shown));
@@ -544,8 +574,8 @@ TEST_P(NumberDisplayTest, FrequenciesShowTenSignificantDigitsWithoutDecimals) {
 TEST_P(NumberDisplayTest, ThresholdShowsThreeSignificantDigitsWithOneDecimal) {
     for (const NumberCase& c : kThresholds) {
         SCOPED_TRACE(c.shown);
-        Settings.ComparatorThresholdSDX = static_cast<float>(c.value);
-        form_->Refresh();
+        form_->Settings.ComparatorThresholdSDX = static_cast<float>(c.value);
+        form_->UpdateAndRefresh();
         EXPECT_EQ(W<QLineEdit>("Edit24")->text(), Expected(c.shown));
     }
 }
@@ -556,13 +586,13 @@ TEST_P(NumberDisplayTest, TypedThresholdUsesTheLocaleSeparator) {
     auto* edit = W<QLineEdit>("Edit24");
 
     TypeThenEnter(edit, good);
-    EXPECT_EQ(Settings.ComparatorThresholdSDX, 2.5f);
+    EXPECT_EQ(form_->Settings.ComparatorThresholdSDX, 2.5f);
     EXPECT_EQ(edit->text(), good);
 
     TypeThenEnter(edit, bad);
     EXPECT_EQ(TakeMessages(),
               QStringList{QStringLiteral("'%1' is not a valid floating point value.").arg(bad)});
-    EXPECT_EQ(Settings.ComparatorThresholdSDX, 2.5f);
+    EXPECT_EQ(form_->Settings.ComparatorThresholdSDX, 2.5f);
 }
 
 INSTANTIATE_TEST_SUITE_P(Window, NumberDisplayTest, ::testing::Bool(),

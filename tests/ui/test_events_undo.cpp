@@ -41,19 +41,18 @@ class UndoTest : public FormTest {
 
     // The window and the stored settings together.
     std::string State() {
-        return StoredSettingsSnapshot() + ControlsSnapshot(*form_).toStdString();
+        return StoredSettingsSnapshot(form_->Settings) + ControlsSnapshot(*form_).toStdString();
     }
 
     // A configuration file holding settings unlike the defaults.
     QString OtherConfig() {
-        const TSettings saved = Settings;
-        Settings.DDCChannelMask = 0x00F0;
-        Settings.FrequencyNCO[3] = 12345678.0f;
-        Settings.WorkMode = 0;
-        Settings.Dither = 0;
+        TSettings other = form_->Settings;
+        other.DDCChannelMask = 0x00F0;
+        other.FrequencyNCO[3] = 12345678.0f;
+        other.WorkMode = 0;
+        other.Dither = 0;
         const QString path = Path("other.cfg");
-        EXPECT_TRUE(WriteConfig(path.toStdString()));
-        Settings = saved;
+        EXPECT_TRUE(WriteConfig(path.toStdString(), other));
         return path;
     }
 };
@@ -85,7 +84,7 @@ const UndoCase kUndoCases[] = {
         TypeThenLeave(t.W<QLineEdit>("Edit9"), "7000000", t.W<QLineEdit>("Edit10"));
     }},
     {"ClockValueNoRefresh",  [](UndoTest& t) { TypeThenEnter(t.W<QLineEdit>("Edit18"), "90000000"); },
-                             [](UndoTest& t) { Settings.ClockSource = 1; t.form_->Refresh(); }},
+                             [](UndoTest& t) { t.form_->Settings.ClockSource = 1; t.form_->UpdateAndRefresh(); }},
     {"WorkModeChosen",       [](UndoTest& t) { ChooseComboItem(t.W<QComboBox>("ComboBox2"), 0); }},
     {"ClockSourceChosen",    [](UndoTest& t) { ChooseComboItem(t.W<QComboBox>("ComboBox1"), 1); }},
     {"DitherUnticked",       [](UndoTest& t) { Click(t.W<QCheckBox>("CheckBox85")); }},
@@ -145,13 +144,13 @@ TEST_F(UndoTest, WrittenFilesStayWhenTheStepIsUndone) {
     modals_->TakeFileDialogs();
     const QByteArray written = ReadBytes(Path("mine.cfg"));
     ASSERT_FALSE(written.isEmpty());
-    EXPECT_EQ(Settings.CurrentConfigName, "mine.cfg");
+    EXPECT_EQ(form_->Settings.CurrentConfigName, "mine.cfg");
 
     Undo();  // the name the window works under goes back, the file stays
-    EXPECT_EQ(Settings.CurrentConfigName, "std.cfg");
+    EXPECT_EQ(form_->Settings.CurrentConfigName, "std.cfg");
     EXPECT_EQ(ReadBytes(Path("mine.cfg")), written);
     Undo();
-    EXPECT_EQ(Settings.DDCChannelMask, 0xFFFF);
+    EXPECT_EQ(form_->Settings.DDCChannelMask, 0xFFFF);
     EXPECT_EQ(ReadBytes(Path("mine.cfg")), written);
 }
 
@@ -159,14 +158,14 @@ TEST_F(UndoTest, WrittenFilesStayWhenTheStepIsUndone) {
 TEST_F(UndoTest, HalfDoneHarvestIsOneStep) {
     TypeThenEnter(W<QLineEdit>("Edit17"), "abc");
     EXPECT_EQ(TakeMessages(), QStringList{U("'abc' is not a valid floating point value.")});
-    const int32_t selectionBefore = Settings.MaskSelFreqNCO;
+    const int32_t selectionBefore = form_->Settings.MaskSelFreqNCO;
     W<QCheckBox>("CheckBox80")->setChecked(true);  // channel 11, as a click would
     EXPECT_EQ(TakeMessages(), QStringList{U("'abc' is not a valid floating point value.")});
-    EXPECT_EQ(Settings.MaskSelFreqNCO, selectionBefore | (1 << 11));
+    EXPECT_EQ(form_->Settings.MaskSelFreqNCO, selectionBefore | (1 << 11));
     EXPECT_EQ(Steps(), 1);
     form_->UndoStep();  // the edit holds unconfirmed text: the first undo drops it
     form_->UndoStep();
-    EXPECT_EQ(Settings.MaskSelFreqNCO, selectionBefore);
+    EXPECT_EQ(form_->Settings.MaskSelFreqNCO, selectionBefore);
 }
 
 // ----- unconfirmed text -----
@@ -181,13 +180,13 @@ TEST_F(UndoTest, UndoFirstDropsUnconfirmedTextThenUndoesTheLastStep) {
     Undo();
     EXPECT_EQ(edit->text(), shown);
     EXPECT_FALSE(edit->isModified());
-    EXPECT_EQ(Settings.DDCChannelMask, 0x0001);  // the step is still there
+    EXPECT_EQ(form_->Settings.DDCChannelMask, 0x0001);  // the step is still there
 
     Undo();
-    EXPECT_EQ(Settings.DDCChannelMask, 0xFFFF);
+    EXPECT_EQ(form_->Settings.DDCChannelMask, 0xFFFF);
     // Leaving the edit now takes nothing new.
     Click(W<QCheckBox>("CheckBox85"));
-    EXPECT_EQ(Settings.FrequencyNCO[4], 10700004.0f);
+    EXPECT_EQ(form_->Settings.FrequencyNCO[4], 10700004.0f);
 }
 
 // ----- depth -----
@@ -201,10 +200,10 @@ TEST_F(UndoTest, KeepsAtLeastAHundredSteps) {
     for (int i = 0; i < kClicks; ++i) {
         form_->UndoStep();
     }
-    EXPECT_EQ(Settings.DDCChannelMask, 0xFFFF);
+    EXPECT_EQ(form_->Settings.DDCChannelMask, 0xFFFF);
     EXPECT_FALSE(form_->UndoStack()->canUndo());
     form_->RedoStep();
-    EXPECT_EQ(Settings.DDCChannelMask, 0x0001);
+    EXPECT_EQ(form_->Settings.DDCChannelMask, 0x0001);
 }
 
 }  // namespace

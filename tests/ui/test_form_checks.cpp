@@ -70,9 +70,9 @@ TEST_F(ChecksTest, FrameAndTooltipFollowAValueAcrossItsLimit) {
 }
 
 TEST_F(ChecksTest, ListFollowsTheSettingsAndLeadsToTheControl) {
-    Settings.MasterMode = 7;
-    Settings.InputSource[3] = 5;
-    form_->Refresh();
+    form_->Settings.MasterMode = 7;
+    form_->Settings.InputSource[3] = 5;
+    form_->UpdateAndRefresh();
     ASSERT_EQ(list_->count(), 2);
     EXPECT_EQ(Lines()[0], U("Канал DDC 3 подключён к несуществующему АЦП 5 (есть АЦП 0...3)"));
     EXPECT_EQ(Lines()[1], U("Мастер режим: значения 7 окно не предлагает (возможно: 0, 1, 2)"));
@@ -99,21 +99,21 @@ TEST_F(ChecksTest, RecordingSizeReasonAndFindingShareTheTooltip) {
     auto* size = W<QLineEdit>("Edit20");
     const QString plain = size->property("plainToolTip").toString();
     ASSERT_FALSE(plain.isEmpty());
-    Settings.WorkMode = 0;
-    Settings.DirFileBufSize = 0;
-    form_->Refresh();
+    form_->Settings.WorkMode = 0;
+    form_->Settings.DirFileBufSize = 0;
+    form_->UpdateAndRefresh();
     EXPECT_EQ(size->toolTip(),
               plain + u'\n' + U("В exam_ddc.ini не задан размер буфера (DirFileBufSize)"));
     EXPECT_EQ(FindingOf(size), "");
 
-    Settings.WorkMode = 1;
-    form_->Refresh();
+    form_->Settings.WorkMode = 1;
+    form_->UpdateAndRefresh();
     EXPECT_EQ(FindingOf(size), "error");
     EXPECT_EQ(size->toolTip(), U("Размер буфера в exam_ddc.ini (DirFileBufSize) равен 0: в файл "
                                  "инициализации попадёт 0 буферов"));
 
-    Settings.DirFileBufSize = 4096;
-    form_->Refresh();
+    form_->Settings.DirFileBufSize = 4096;
+    form_->UpdateAndRefresh();
     EXPECT_EQ(size->toolTip(), plain);
     EXPECT_EQ(FindingOf(size), "");
 }

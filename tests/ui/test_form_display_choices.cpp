@@ -39,9 +39,9 @@ class DisplayChoiceTest : public FormTest {
 };
 
 TEST_F(DisplayChoiceTest, AdcNumberOutsideTheMatrixTicksNothingAndSaysWhy) {
-    Settings.InputSource[3] = 7;
-    Settings.DDCChannelMask = 0x0008;
-    form_->Refresh();
+    form_->Settings.InputSource[3] = 7;
+    form_->Settings.DDCChannelMask = 0x0008;
+    form_->UpdateAndRefresh();
     for (int j = 0; j < kAdcs; ++j) {
         EXPECT_FALSE(MatrixBox(*form_, 3, j)->isChecked()) << j;
     }
@@ -49,13 +49,13 @@ TEST_F(DisplayChoiceTest, AdcNumberOutsideTheMatrixTicksNothingAndSaysWhy) {
     for (int j = 1; j < kAdcs; ++j) {
         EXPECT_FALSE(W<QCheckBox>(QStringLiteral("CheckBox%1").arg(65 + j))->isChecked()) << j;
     }
-    EXPECT_EQ(Settings.EnabledDdcCount, 1);
+    EXPECT_EQ(form_->Settings.EnabledDdcCount, 1);
     QLabel* head = MatrixHead(3);
     ASSERT_NE(head, nullptr);
     EXPECT_TRUE(head->toolTip().contains("7")) << head->toolTip().toStdString();
 
-    Settings.InputSource[3] = 1;
-    form_->Refresh();
+    form_->Settings.InputSource[3] = 1;
+    form_->UpdateAndRefresh();
     EXPECT_TRUE(MatrixBox(*form_, 3, 1)->isChecked());
     EXPECT_TRUE(head->toolTip().isEmpty());
     EXPECT_FALSE(form_->Updating);
@@ -70,7 +70,7 @@ struct SamplesCase {
 // clang-format off
 const SamplesCase kSamplesCases[] = {
     {1024,  0,  " 1024"},
-    {3000,  1,  " 2048"},
+    {3000,  -1, "3000"},    // between items: its number, no item
     {16384, 4,  "16384"},
     {512,   -1, "512"},     // below the list: its number, no item
     {0,     -1, "0"},
@@ -82,13 +82,13 @@ const SamplesCase kSamplesCases[] = {
 TEST_F(DisplayChoiceTest, SampleCountWithoutAnItemShowsItsNumber) {
     auto* combo = W<QComboBox>("ComboBox6");
     for (const SamplesCase& c : kSamplesCases) {
-        Settings.SamplesPerChannel = c.samples;
-        form_->Refresh();
+        form_->Settings.SamplesPerChannel = c.samples;
+        form_->UpdateAndRefresh();
         EXPECT_EQ(combo->currentIndex(), c.item) << c.samples;
         EXPECT_EQ(combo->currentText(), c.field) << c.samples;
         if (c.item >= 0) {
-            Settings.SamplesPerChannel = 0;
-            form_->Refresh();  // leave the item, so the next row starts from no selection
+            form_->Settings.SamplesPerChannel = 0;
+            form_->UpdateAndRefresh();  // leave the item, so the next row starts from no selection
         }
     }
 }
@@ -96,34 +96,34 @@ TEST_F(DisplayChoiceTest, SampleCountWithoutAnItemShowsItsNumber) {
 TEST_F(DisplayChoiceTest, TypedSampleCountStaysAsTypedUntilConfirmed) {
     auto* combo = W<QComboBox>("ComboBox6");
     TypeIntoCombo(combo, "5");
-    EXPECT_EQ(Settings.SamplesPerChannel, 1024);
+    EXPECT_EQ(form_->Settings.SamplesPerChannel, 1024);
     EXPECT_EQ(combo->currentIndex(), 0);
     EXPECT_EQ(combo->currentText(), "5");
 }
 
 struct NoSizeCase {
     const char* name;
-    void (*set)();
+    void (*set)(TSettings&);
     const char* shown;
 };
 
 // clang-format off
 const NoSizeCase kNoSizeCases[] = {
-    {"no channel",     [] { Settings.DDCChannelMask = 0; },                "нет каналов"},
-    {"no ADC channel", [] { Settings.EnableDDC = 0; Settings.ChannelMask = 0; }, "нет каналов"},
-    {"no buffer",      [] { Settings.DirFileBufSize = 0; },                "нет буфера"},
-    {"negative",       [] { Settings.DirSamplesPerChannel = -5; },         "меньше нуля"},
-    {"too large",      [] { Settings.DirSamplesPerChannel = 2147483647; }, "слишком много"},
-    {"unknown mode",   [] { Settings.EnableDDC = 2; },                     "режим?"},
+    {"no channel",     [](TSettings& s) { s.DDCChannelMask = 0; },                "нет каналов"},
+    {"no ADC channel", [](TSettings& s) { s.EnableDDC = 0; s.ChannelMask = 0; }, "нет каналов"},
+    {"no buffer",      [](TSettings& s) { s.DirFileBufSize = 0; },                "нет буфера"},
+    {"negative",       [](TSettings& s) { s.DirSamplesPerChannel = -5; },         "меньше нуля"},
+    {"too large",      [](TSettings& s) { s.DirSamplesPerChannel = 2147483647; }, "слишком много"},
+    {"unknown mode",   [](TSettings& s) { s.EnableDDC = 2; },                     "режим?"},
 };
 // clang-format on
 
 TEST_F(DisplayChoiceTest, RecordingSizeWithoutAResultSaysWhy) {
     for (const NoSizeCase& c : kNoSizeCases) {
         SCOPED_TRACE(c.name);
-        Settings = TSettings{};
-        c.set();
-        form_->Refresh();
+        form_->Settings = TSettings{};
+        c.set(form_->Settings);
+        form_->UpdateAndRefresh();
         for (const char* name : {"Edit25", "Edit20"}) {
             auto* edit = W<QLineEdit>(name);
             EXPECT_EQ(edit->text(), U(c.shown)) << name;
@@ -132,8 +132,8 @@ TEST_F(DisplayChoiceTest, RecordingSizeWithoutAResultSaysWhy) {
         EXPECT_FALSE(form_->Updating);
     }
     // With a result again, the numbers and only the field's own description as its tip.
-    Settings = TSettings{};
-    form_->Refresh();
+    form_->Settings = TSettings{};
+    form_->UpdateAndRefresh();
     EXPECT_EQ(W<QLineEdit>("Edit25")->text(), "65536");
     EXPECT_EQ(W<QLineEdit>("Edit20")->text(), "8192");
     EXPECT_EQ(W<QLineEdit>("Edit20")->toolTip(),
@@ -150,7 +150,7 @@ TEST_F(DisplayChoiceTest, ChosenPathTooLongForTheSettingIsRefused) {
     const QStringList messages = TakeMessages();
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages[0].contains("longer than 255")) << messages[0].toStdString();
-    EXPECT_EQ(Settings.DirFileName, "exam.bin");
+    EXPECT_EQ(form_->Settings.DirFileName, "exam.bin");
     EXPECT_EQ(W<QLineEdit>("Edit21")->text(), "exam.bin");
     EXPECT_EQ(QDir::currentPath(), QDir(Path("")).absolutePath());
 }

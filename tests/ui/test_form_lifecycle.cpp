@@ -57,7 +57,7 @@ TEST_F(FormLifecycleTest, EmptyFolderShowsTheDefaultsAndClosingCreatesStdCfg) {
         EXPECT_EQ(form_->GainPairs[j].first->isChecked(), j % 2 == 1) << j;
     }
     EXPECT_TRUE(MatrixBox(*form_, 5, 2)->isChecked());
-    EXPECT_EQ(Settings.EnabledDdcCount, 16);
+    EXPECT_EQ(form_->Settings.EnabledDdcCount, 16);
     EXPECT_FALSE(form_->Updating);
 
     EXPECT_FALSE(QFile::exists(Path("std.cfg")));
@@ -88,7 +88,7 @@ TEST_F(FormLifecycleTest, StdCfgThenExamDdcIniAreReadBeforeTheFirstRefresh) {
     EXPECT_EQ(W<QLineEdit>("Edit18")->text(), "50000000");
     // 2 channels x 8 bytes x 65536 samples in buffers of 100 KB: 11 buffers, computed after
     // both files were read.
-    EXPECT_EQ(Settings.DirFileBufSize, 100);
+    EXPECT_EQ(form_->Settings.DirFileBufSize, 100);
     EXPECT_EQ(W<QLineEdit>("Edit20")->text(), "1100");
     EXPECT_EQ(W<QLineEdit>("Edit25")->text(), "70400");
 }
@@ -96,7 +96,7 @@ TEST_F(FormLifecycleTest, StdCfgThenExamDdcIniAreReadBeforeTheFirstRefresh) {
 TEST_F(FormLifecycleTest, ExamDdcIniWithoutInternalClockValueShowsZero) {
     WriteBytes(Path("exam_ddc.ini"), "[Option]\r\nDirFileBufSize= 4096\r\n");
     ShowForm();
-    EXPECT_EQ(Settings.InternalClockValue, 0.0);
+    EXPECT_EQ(form_->Settings.InternalClockValue, 0.0);
     EXPECT_EQ(W<QLineEdit>("Edit18")->text(), "0");
 }
 
@@ -106,7 +106,7 @@ TEST_F(FormLifecycleTest, ShowingAgainDoesNotReloadTheFiles) {
     form_->hide();
     form_->show();
     QCoreApplication::processEvents();
-    EXPECT_EQ(Settings.SamplesPerChannel, 1024);
+    EXPECT_EQ(form_->Settings.SamplesPerChannel, 1024);
 }
 
 TEST_F(FormLifecycleTest, FailedSaveOnCloseIsReportedAndTheWindowStillCloses) {
@@ -184,10 +184,10 @@ TEST_F(FormLifecycleTest, RefusedNumberIsShownInACriticalBoxAndTheWindowGoesOn) 
     EXPECT_EQ(boxes[0].title, "");
     EXPECT_EQ(boxes[0].buttons, QMessageBox::Ok);
     EXPECT_FALSE(form_->Updating);
-    EXPECT_EQ(Settings.FrequencyNCO[3], 10700003.0f);
+    EXPECT_EQ(form_->Settings.FrequencyNCO[3], 10700003.0f);
     // The window still answers.
     Click(W<QPushButton>("Button6"));
-    EXPECT_EQ(Settings.DDCChannelMask, 1);
+    EXPECT_EQ(form_->Settings.DDCChannelMask, 1);
     EXPECT_FALSE(MatrixBox(*form_, 1, 1)->isChecked());
 }
 
@@ -198,7 +198,7 @@ TEST_F(FormLifecycleTest, RefusedNumberOnEnterIsShownAndTheKeyStillReachesTheEdi
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "'zz' is not a valid integer value.");
     EXPECT_EQ(W<QLineEdit>("Edit19")->text(), "zz");
-    EXPECT_EQ(Settings.DirSamplesPerChannel, 65536);
+    EXPECT_EQ(form_->Settings.DirSamplesPerChannel, 65536);
 }
 
 TEST_F(FormLifecycleTest, RefusedEditKeepsTheFocusAndTheClickThatTookItIsDropped) {
@@ -211,7 +211,7 @@ TEST_F(FormLifecycleTest, RefusedEditKeepsTheFocusAndTheClickThatTookItIsDropped
     // One box for the refused text, and the dither box untouched.
     ASSERT_EQ(TakeMessages(), QStringList{"'abc' is not a valid floating point value."});
     EXPECT_TRUE(dither->isChecked());
-    EXPECT_EQ(Settings.Dither, 1);
+    EXPECT_EQ(form_->Settings.Dither, 1);
     EXPECT_EQ(form_->focusWidget(), edit17);
     // The offscreen platform does not hand the activation back after a box, as a desktop does.
     ActivateWindow(*form_);
@@ -220,8 +220,8 @@ TEST_F(FormLifecycleTest, RefusedEditKeepsTheFocusAndTheClickThatTookItIsDropped
     TypeText(edit17, "5");
     Click(dither);
     EXPECT_EQ(TakeMessages(), QStringList());
-    EXPECT_EQ(Settings.FreqNC0, 5.0f);
-    EXPECT_EQ(Settings.Dither, 0);
+    EXPECT_EQ(form_->Settings.FreqNC0, 5.0f);
+    EXPECT_EQ(form_->Settings.Dither, 0);
     EXPECT_FALSE(dither->isChecked());
 }
 
@@ -233,7 +233,7 @@ TEST_F(FormLifecycleTest, LocaleChangeSwitchesTheSeparatorOfTheShownNumbers) {
     EXPECT_EQ(form_->DecimalSeparator(), ',');
     EXPECT_EQ(W<QLineEdit>("Edit24")->text(), "1,0");
     TypeThenEnter(W<QLineEdit>("Edit24"), "1,26");
-    EXPECT_EQ(Settings.ComparatorThresholdSDX, 1.26f);
+    EXPECT_EQ(form_->Settings.ComparatorThresholdSDX, 1.26f);
     EXPECT_EQ(W<QLineEdit>("Edit24")->text(), "1,3");
 }
 

@@ -26,15 +26,15 @@ const std::string kCp1251Name = "\xfd\xea\xe7.bin";
 const std::string kCp1251Program = "PRGFILES\\\xc8\xf1.prg";
 
 // Settings whose display rounds them or whose names are not valid UTF-8.
-void OddSettings() {
-    Settings.ComparatorThresholdSDX = 0.75f;
-    Settings.FreqNC0 = 1234.25f;
-    Settings.FrequencyNCO[3] = 1234.75f;
-    Settings.FrequencyNCO[15] = 0.5f;
-    Settings.ClockSource = 1;
-    Settings.ExternalClockValue = 12345678901.25;
-    Settings.DirFileName = kCp1251Name;
-    Settings.DDCProgramFile = kCp1251Program;
+void OddSettings(TSettings& s) {
+    s.ComparatorThresholdSDX = 0.75f;
+    s.FreqNC0 = 1234.25f;
+    s.FrequencyNCO[3] = 1234.75f;
+    s.FrequencyNCO[15] = 0.5f;
+    s.ClockSource = 1;
+    s.ExternalClockValue = 12345678901.25;
+    s.DirFileName = kCp1251Name;
+    s.DDCProgramFile = kCp1251Program;
 }
 
 // Types any text, Cyrillic too, one character at a time, then presses Enter.
@@ -51,11 +51,10 @@ void TypeUnicodeThenEnter(QLineEdit* edit, const QString& text) {
 class LocaleTest : public FormTest {
   protected:
     // Writes std.cfg from `settings` and gives its bytes: what closing must write again.
-    QByteArray SaveStartupConfig(const std::function<void()>& settings) {
-        Settings = TSettings{};
-        settings();
-        EXPECT_TRUE(WriteConfig(TSettings::StartupConfigName));
-        Settings = TSettings{};
+    QByteArray SaveStartupConfig(const std::function<void(TSettings&)>& settings) {
+        TSettings record;
+        settings(record);
+        EXPECT_TRUE(WriteConfig(TSettings::StartupConfigName, record));
         return ReadBytes(Path("std.cfg"));
     }
     std::vector<QLineEdit*> EditableFields() {
@@ -84,15 +83,15 @@ TEST_F(LocaleTest, ClickingAndEnteringThroughEveryFieldChangesNoByteOfStdCfg) {
 
 TEST_F(LocaleTest, ALookedAtThresholdSurvivesAHarvest) {
     ShowForm();
-    Settings.ComparatorThresholdSDX = 0.75f;  // as a set from a script or an undo gives it
-    form_->Refresh();
+    form_->Settings.ComparatorThresholdSDX = 0.75f;  // as a set from a script or an undo gives it
+    form_->UpdateAndRefresh();
     EXPECT_EQ(W<QLineEdit>("Edit24")->text(), Num("0.8"));
     Click(W<QCheckBox>("CheckBox85"));
-    EXPECT_EQ(Settings.ComparatorThresholdSDX, 0.75f);
+    EXPECT_EQ(form_->Settings.ComparatorThresholdSDX, 0.75f);
     TypeThenEnter(W<QLineEdit>("Edit24"), Num("0.8"));  // the same text typed again: still looking
-    EXPECT_EQ(Settings.ComparatorThresholdSDX, 0.75f);
+    EXPECT_EQ(form_->Settings.ComparatorThresholdSDX, 0.75f);
     TypeThenEnter(W<QLineEdit>("Edit24"), Num("0.7"));
-    EXPECT_EQ(Settings.ComparatorThresholdSDX, 0.7f);
+    EXPECT_EQ(form_->Settings.ComparatorThresholdSDX, 0.7f);
 }
 
 // Typed in the locale's spelling and confirmed with Enter, each number field stores the value and
@@ -110,12 +109,12 @@ TEST_F(LocaleTest, EveryNumberFieldRoundTripsThroughEnter) {
     Click(W<QCheckBox>("CheckBox85"));  // any harvest first: the defaults stay as they are
     // clang-format off
     const RoundTrip cases[] = {
-        {"Edit1",  "10700000",     [] { return Settings.FrequencyNCO[0]; },  10700000,  "10700000"},
-        {"Edit9",  "2.5",          [] { return Settings.FrequencyNCO[8]; },  2.5,       "3"},
-        {"Edit16", "1.5E6",        [] { return Settings.FrequencyNCO[15]; }, 1.5e6,     "1500000"},
-        {"Edit17", "7000000.4",    [] { return Settings.FreqNC0; },          7000000.4, "7000001"},
-        {"Edit24", "-1.25",        [] { return Settings.ComparatorThresholdSDX; }, -1.25, "-1.3"},
-        {"Edit19", "1000",         [] { return Settings.DirSamplesPerChannel; }, 1000,  "1000"},
+        {"Edit1",  "10700000",     [this] { return form_->Settings.FrequencyNCO[0]; },  10700000,  "10700000"},
+        {"Edit9",  "2.5",          [this] { return form_->Settings.FrequencyNCO[8]; },  2.5,       "3"},
+        {"Edit16", "1.5E6",        [this] { return form_->Settings.FrequencyNCO[15]; }, 1.5e6,     "1500000"},
+        {"Edit17", "7000000.4",    [this] { return form_->Settings.FreqNC0; },          7000000.4, "7000001"},
+        {"Edit24", "-1.25",        [this] { return form_->Settings.ComparatorThresholdSDX; }, -1.25, "-1.3"},
+        {"Edit19", "1000",         [this] { return form_->Settings.DirSamplesPerChannel; }, 1000,  "1000"},
     };
     // clang-format on
     for (const RoundTrip& c : cases) {
@@ -127,8 +126,8 @@ TEST_F(LocaleTest, EveryNumberFieldRoundTripsThroughEnter) {
     // The clock edit is not redrawn: it keeps the typed spelling.
     ChooseComboItem(W<QComboBox>("ComboBox1"), 1);
     TypeThenEnter(W<QLineEdit>("Edit18"), Num("12345678901.5"));
-    EXPECT_EQ(Settings.ExternalClockValue, 12345678901.5);
-    form_->Refresh();
+    EXPECT_EQ(form_->Settings.ExternalClockValue, 12345678901.5);
+    form_->UpdateAndRefresh();
     EXPECT_EQ(W<QLineEdit>("Edit18")->text(), Num("1.23456789E10"));
     EXPECT_EQ(TakeMessages(), QStringList());
 }
@@ -140,22 +139,22 @@ TEST_F(LocaleTest, Windows1251NamesShowAsWrittenAndAreEditedInTheirCodePage) {
     EXPECT_EQ(W<QLineEdit>("Edit22")->text(), QString::fromUtf8("PRGFILES\\Ис.prg"));
 
     TypeUnicodeThenEnter(W<QLineEdit>("Edit21"), QString::fromUtf8("экз2.bin"));
-    EXPECT_EQ(Settings.DirFileName,
+    EXPECT_EQ(form_->Settings.DirFileName,
               "\xfd\xea\xe7"
               "2.bin");
     // A character the code page has no byte for: the whole name goes in the locale's encoding.
     TypeUnicodeThenEnter(W<QLineEdit>("Edit21"), QString::fromUtf8("экз€—✓.bin"));
-    EXPECT_EQ(Settings.DirFileName, "экз€—✓.bin");
+    EXPECT_EQ(form_->Settings.DirFileName, "экз€—✓.bin");
     // Edited, a Windows-1251 name stays in its code page; a name valid in the locale's encoding
     // stays in that.
     TypeUnicodeThenEnter(W<QLineEdit>("Edit22"), QString::fromUtf8("Ис2.prg"));
-    EXPECT_EQ(Settings.DDCProgramFile,
+    EXPECT_EQ(form_->Settings.DDCProgramFile,
               "\xc8\xf1"
               "2.prg");
-    Settings.DDCProgramFile = "данные.prg";
-    form_->Refresh();
+    form_->Settings.DDCProgramFile = "данные.prg";
+    form_->UpdateAndRefresh();
     TypeUnicodeThenEnter(W<QLineEdit>("Edit22"), QString::fromUtf8("данные2.prg"));
-    EXPECT_EQ(Settings.DDCProgramFile, "данные2.prg");
+    EXPECT_EQ(form_->Settings.DDCProgramFile, "данные2.prg");
 }
 
 TEST(QtTranslations, StandardDialogsSpeakTheDesktopsLanguage) {

@@ -1,4 +1,4 @@
-#include "core/setting_choices.h"
+#include "core/setting_catalogue.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +17,7 @@ struct ChoiceCase {
 };
 const ChoiceCase kChoiceCases[] = {
     {"EnableDDC",         1,       nullptr},
-    {"enableddc",         2,       "enableddc takes 0 or 1, not 2"},
+    {"enableddc",         2,       "EnableDDC takes 0 or 1, not 2"},
     {"DataFormat",        4,       nullptr},
     {"DataFormat",        1,       "DataFormat takes 0 or 4, not 1"},
     {"StartSource",       4,       nullptr},
@@ -42,15 +42,21 @@ const ChoiceCase kChoiceCases[] = {
 };
 // clang-format on
 
-TEST(SettingChoices, OnlyTheValuesTheWindowOffers) {
+TEST(SettingCatalogue, OnlyTheValuesTheWindowOffers) {
     for (const ChoiceCase& c : kChoiceCases) {
         SCOPED_TRACE(std::string(c.key) + "=" + std::to_string(c.value));
+        const SettingRow* row = FindSetting(c.key);
+        if (row == nullptr) {
+            EXPECT_EQ(c.refusal, nullptr);
+            continue;
+        }
+        EXPECT_EQ(Offers(*row, c.value), c.refusal == nullptr);
         if (c.refusal == nullptr) {
-            EXPECT_NO_THROW(CheckSettingChoice(c.key, c.value));
+            EXPECT_NO_THROW(CheckOffered(*row, c.value));
             continue;
         }
         try {
-            CheckSettingChoice(c.key, c.value);
+            CheckOffered(*row, c.value);
             ADD_FAILURE() << "accepted";
         } catch (const SettingsError& e) {
             EXPECT_STREQ(e.what(), c.refusal);

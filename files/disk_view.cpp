@@ -1,11 +1,11 @@
-// The checks' view of the real disk.
+#include "files/disk_view.h"
+
 #include <filesystem>
 #include <system_error>
 
-#include "core/checks.h"
 #include "core/digits.h"
+#include "core/setting_catalogue.h"
 #include "files/profile_store.h"
-#include "files/settings_keys.h"
 
 #if defined(_WIN32)
 #include <io.h>
@@ -80,7 +80,7 @@ IniFileState DiskView::IniFile(const std::string& name) const {
     IniFileState state;
     ProfileStore store;
     try {
-        if (store.Load(name) != ProfileStore::LoadResult::Loaded) {
+        if (store.Load(name) != files::LoadStatus::Loaded) {
             state.found = false;
             return state;
         }
