@@ -16,6 +16,12 @@ bool ReadIni(const std::string& name, TSettings& settings, std::string* error = 
 // is a warning: written, but not wholly confirmed (see files::WriteFileAtomically).
 bool WriteIni(const std::string& name, const TSettings& settings, std::string* error = nullptr);
 
+// False with the reason, `cannot write "<name>": <key> holds a CR character, which the file cannot
+// hold`, when the record holds what the file cannot: a name with a CR, LF or NUL (read from a
+// file; typed names refuse them), or a real whose text would be longer than the 255 characters a
+// value is read back with. WriteIni then writes nothing.
+bool IniWritable(const std::string& name, const TSettings& settings, std::string* error);
+
 // The same on a file already in memory (WriteIni is one load, this, and one save).
 void ReadIniFrom(const ProfileStore& store, TSettings& settings);
 
