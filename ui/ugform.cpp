@@ -389,23 +389,35 @@ void TGForm::FormCreate(QObject*) {
 }
 
 void TGForm::FormShow(QObject*) {
-    // A missing or unreadable file leaves the defaults, as it always has at start.
-    LoadStartupFiles(Settings, TSettings::StartupConfigName);
+    // A missing file leaves the defaults, as it always has at start. So does one that is there and
+    // cannot be read, but that is said, and the close asks before putting anything in its place.
+    const StartupFiles loaded = LoadStartupFiles(Settings, TSettings::StartupConfigName);
+    startupConfigUnread_ = loaded.config == files::LoadStatus::Failed;
     Refresh();
+    if (startupConfigUnread_) {
+        ShowFileFailure(this,
+                        Text("Файл настроек ") + QString::fromLatin1(TSettings::StartupConfigName) +
+                            Text(" не считан, в окне настройки по умолчанию. При закрытии окна он "
+                                 "не будет заменён без вопроса."),
+                        FromLocal(loaded.configError));
+    }
 }
 
 void TGForm::FormClose(QObject*) {
+    const std::optional<std::string> name = ConfigToSaveOnClose();
+    if (!name) {
+        return;
+    }
     std::string reason;
-    if (!WriteConfig(TSettings::StartupConfigName, Settings, &reason)) {
-        ShowFileFailure(this,
-                        Text("Настройки не сохранены: не удалось записать файл ") +
-                            QString::fromLatin1(TSettings::StartupConfigName) + u'.',
-                        FromLocal(reason));
+    if (!WriteConfig(*name, Settings, &reason)) {
+        ShowFileFailure(
+            this,
+            Text("Настройки не сохранены: не удалось записать файл ") + FromLocal(*name) + u'.',
+            FromLocal(reason));
     } else if (!reason.empty()) {
-        ShowFileFailure(this,
-                        Text("Настройки сохранены, но не всё удалось подтвердить: ") +
-                            QString::fromLatin1(TSettings::StartupConfigName),
-                        FromLocal(reason));
+        ShowFileFailure(
+            this, Text("Настройки сохранены, но не всё удалось подтвердить: ") + FromLocal(*name),
+            FromLocal(reason));
     }
 }
 

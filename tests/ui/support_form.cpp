@@ -214,6 +214,10 @@ void ModalAnswerer::AcceptNextDialog(const QString& dialogName, const QString& p
     answers_.push_back({dialogName, path, true, {}});
 }
 
+void ModalAnswerer::ClickInNextBox(QMessageBox::StandardButton button) {
+    boxAnswers_.push_back(button);
+}
+
 void ModalAnswerer::CancelNextDialog(const QString& dialogName) {
     answers_.push_back({dialogName, {}, false, {}});
 }
@@ -234,6 +238,9 @@ QStringList ModalAnswerer::Leftovers() const {
     QStringList left = unexpected_;
     for (const Answer& answer : answers_) {
         left << QStringLiteral("unused answer for %1").arg(answer.dialogName);
+    }
+    if (!boxAnswers_.empty()) {
+        left << QStringLiteral("%1 unused answers for message boxes").arg(boxAnswers_.size());
     }
     return left;
 }
@@ -256,11 +263,18 @@ void ModalAnswerer::Poll() {
     if (auto* box = qobject_cast<QMessageBox*>(modal)) {
         boxes_.push_back({box->text(), box->windowTitle(), box->icon(), box->standardButtons()});
         QPointer<QMessageBox> guard(box);
-        QTimer::singleShot(0, this, [guard] {
+        QMessageBox::StandardButton scripted = QMessageBox::NoButton;
+        if (!boxAnswers_.empty()) {
+            scripted = boxAnswers_.front();
+            boxAnswers_.pop_front();
+        }
+        QTimer::singleShot(0, this, [guard, scripted] {
             if (guard.isNull()) {
                 return;
             }
-            if (QAbstractButton* yes = guard->button(QMessageBox::Yes)) {
+            if (QAbstractButton* chosen = guard->button(scripted)) {
+                chosen->click();
+            } else if (QAbstractButton* yes = guard->button(QMessageBox::Yes)) {
                 yes->click();
             } else if (QAbstractButton* ok = guard->button(QMessageBox::Ok)) {
                 ok->click();

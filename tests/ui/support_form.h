@@ -91,11 +91,14 @@ struct SeenFileDialog {
 };
 
 // Answers every modal window that opens while it exists: message boxes are recorded and
-// confirmed (Yes, else OK), file dialogs are answered from a script of expected dialogs.
+// confirmed (Yes, else OK, unless a button was scripted for them), file dialogs are answered from
+// a script of expected dialogs.
 class ModalAnswerer : public QObject {
   public:
     ModalAnswerer();
     void AcceptNextDialog(const QString& dialogName, const QString& path);
+    // The next message box is answered with this button.
+    void ClickInNextBox(QMessageBox::StandardButton button);
     void CancelNextDialog(const QString& dialogName);
     // Types a name into the dialog's file-name field, then cancels.
     void TypeThenCancelNextDialog(const QString& dialogName, const QString& typed);
@@ -116,6 +119,7 @@ class ModalAnswerer : public QObject {
 
     QTimer timer_;
     std::deque<Answer> answers_;
+    std::deque<QMessageBox::StandardButton> boxAnswers_;
     std::vector<QPointer<QWidget>> handled_;
     std::vector<SeenMessageBox> boxes_;
     std::vector<SeenFileDialog> dialogs_;
