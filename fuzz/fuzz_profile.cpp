@@ -10,7 +10,10 @@
 //   it, and no rollback copy outlives a save;
 // - WriteIni keeps every line that holds no key it writes byte for byte and in order, its values
 //   read back as written, and a second WriteIni changes nothing and saves nothing;
-// - after any write, the key reads back as written, and a fresh read of the new bytes agrees.
+// - after any write, the key reads back as written, and a fresh read of the new bytes agrees;
+// - a configuration written from what was read keeps every number exactly;
+// - WriteIni refuses, writing nothing, exactly when a name holds CR, LF or NUL or a real's text
+//   would not fit 255 characters.
 #include <fuzzer/FuzzedDataProvider.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -139,12 +142,25 @@ void AsProfile(const std::string& input) {
     Check(!store.Changed(), "reading changes nothing");
 }
 
+using RowValue = std::variant<int32_t, float, double, std::string>;
+std::vector<RowValue> RowValues(const TSettings& s);
+
+void CheckSameNumbers(const TSettings& a, const TSettings& b) {
+    const std::vector<RowValue> x = RowValues(a), y = RowValues(b);
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        if (!std::holds_alternative<std::string>(x[i]))
+            Check(x[i] == y[i], "a configuration keeps every number exactly");
+    }
+}
+
 // Settings as a configuration file gives them, any numbers and strings with any bytes, made
-// stable: one decimal, strings of at most 255 bytes.
+// stable: strings of at most 255 bytes.
 void SettingsFrom(TSettings& Settings, const std::string& input) {
     Settings = TSettings{};
     ReadConfigFrom(ProfileStore(input), Settings);
+    const TSettings first = Settings;
     ReadConfigFrom(ProfileStore(ConfigText(Settings)), Settings);
+    CheckSameNumbers(first, Settings);
     const std::string second = ConfigText(Settings);
     ReadConfigFrom(ProfileStore(second), Settings);
     Check(ConfigText(Settings) == second, "a written configuration file reads back to itself");
@@ -175,8 +191,6 @@ void AsConfigurationFile(TSettings& Settings, const std::string& input) {
     Check(ConfigText(Settings) == second, "a written configuration reads back to itself");
 }
 
-using RowValue = std::variant<int32_t, float, double, std::string>;
-
 // The values of the configuration's rows in a record.
 std::vector<RowValue> RowValues(const TSettings& s) {
     std::vector<RowValue> values;
@@ -197,6 +211,16 @@ std::vector<RowValue> RowValues(const TSettings& s) {
         }
     }
     return values;
+}
+
+// What the initialization file's text of a real reads back as (one or two decimals).
+RowValue AsIniText(const SettingRow& row, const RowValue& value) {
+    const int decimals = row.ini == ValueFormat::Real2 ? 2 : 1;
+    if (const auto* single = std::get_if<float>(&value))
+        return files::ToSingle(files::RealFromText(files::FixedText(*single, decimals)));
+    if (const auto* real = std::get_if<double>(&value))
+        return files::RealFromText(files::FixedText(*real, decimals));
+    return value;
 }
 
 // What the keys read back as after WriteIni, read as the configuration reads them, against the
@@ -227,7 +251,7 @@ void CheckWrittenValues(const TSettings& written, const std::string& out) {
                 continue;  // the line stays as it was
             want = written.EnableDDC == 1 ? written.DataFormat : written.AdcDataFormat;
         }
-        Check(back[i] == want, "a number reads back as written");
+        Check(back[i] == AsIniText(row, want), "a number reads back as written");
     }
     Check(files::IntegerFromText(store.Read("Option", "DirNumBufWrite", "")) ==
               written.DirNumBufWrite,
@@ -237,6 +261,22 @@ void CheckWrittenValues(const TSettings& written, const std::string& out) {
 void AsInitializationFile(const TSettings& written, const std::string& input) {
     const std::string path = PathOf("fuzz.ini");
     WriteFile(path, input);
+    bool holdable = true;
+    for (const SettingRow* row : RowsOf(FileOf::Ini)) {
+        if (TypeOf(*row) == FieldType::String)
+            holdable =
+                holdable && StringOf(*row, written).find_first_of(std::string_view("\r\n\0", 3)) ==
+                                std::string::npos;
+        else if (row->ini == ValueFormat::Real1 || row->ini == ValueFormat::Real2)
+            holdable = holdable && files::FixedText(RealOf(*row, written),
+                                                    row->ini == ValueFormat::Real2 ? 2 : 1)
+                                           .size() <= 255;
+    }
+    if (!holdable) {
+        Check(!WriteIni(path, written), "what the file cannot hold is refused");
+        Check(ReadFile(path) == input, "a refused write leaves the file as it was");
+        return;
+    }
     // A disk that fills up midway: the save fails, or there was nothing to save, and the file is
     // as it was either way. Every other input is written in place, as in a read-only folder.
     const bool inPlace = input.size() % 2 == 1;
