@@ -164,6 +164,7 @@ class FileTest : public ::testing::Test {
         return names;
     }
 
+#ifndef _WIN32
     // The rollback copies kept now (file names).
     std::vector<std::string> RollbackCopies() const {
         std::vector<std::string> names;
@@ -173,6 +174,7 @@ class FileTest : public ::testing::Test {
             names.push_back(entry.path().filename().string());
         return names;
     }
+#endif
 
     std::filesystem::path folder_;
     std::filesystem::path state_;

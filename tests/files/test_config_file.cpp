@@ -152,6 +152,8 @@ TEST_F(ConfigFile, RealsReadBackAsTheyWereGiven) {
         {"FrequencyNCO0",          0.25,          "0.25"},
         {"FrequencyNCO0",          5000000,       "5000000.0"},
         {"FrequencyNCO0",          16777217,      "16777216.0"},  // as the float holds it
+        // The one float whose own shortest text, read as a double, narrows to its neighbour.
+        {"FrequencyNCO0",          0x1.5c87fap-84, "7.038530691851209e-26"},
         {"ExternalClockValue",     110000000,     "110000000.0"},
         {"ExternalClockValue",     0.35,          "0.35"},
         {"ExternalClockValue",     0.1 + 0.2,     "0.30000000000000004"},
