@@ -23,6 +23,15 @@ void Print(std::string_view text) {
     WriteText(stdout, text);
 }
 
+void Notice(std::string message) {
+    for (char& c : message) {
+        if (c == '\n' || c == '\r')
+            c = ' ';
+    }
+    message = "tessaro-cli: " + message + "\n";
+    std::fwrite(message.data(), 1, message.size(), stderr);
+}
+
 namespace {
 
 // Whether something is at the name. One the system cannot tell about (a folder that may not be

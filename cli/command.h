@@ -52,6 +52,10 @@ void Describe(CLI::App& app, const std::string& details);
 // Bytes to stdout as they are (file names and comments are 8-bit text, never recoded).
 void Print(std::string_view text);
 
+// A notice on stderr, one line as an error is, that does not change the exit status: a save that
+// was done but not wholly confirmed, an interrupted save undone at the start.
+void Notice(std::string message);
+
 // `settings` as a freshly opened window holds them in the working directory: the defaults, then
 // `config` (std.cfg when not given), exam_ddc.ini and the recording size. A configuration named on
 // the command line must exist; std.cfg may be missing, as at the window's first start. Any file

@@ -69,6 +69,8 @@ class ApplyCommand : public Command {
                 throw Failure(Refusal(stoppers, "not written"));
             if (!WriteInitializationFile(settings_, &error))
                 throw Failure(error);
+            if (!error.empty())
+                Notice(error);
             return kDone;
         }
         InitializationFilePreview preview;

@@ -13,6 +13,7 @@
 #include "cli/terminal_text.h"
 #include "core/errors.h"
 #include "files/native_path.h"
+#include "files/file_io.h"
 #include "tessaro_version.h"
 
 #ifdef _WIN32
@@ -90,6 +91,9 @@ int main(int argc, char** argv) {
             if (error)
                 throw cli::Failure("cannot enter \"" + dir + "\": " + error.message());
         }
+        // Saves in place that a kill cut off, by this program or the window, are undone first.
+        for (const std::string& message : files::RecoverInterruptedSaves())
+            cli::Notice(message);
         for (const auto& command : commands) {
             if (command->app->parsed())
                 return command->Run();

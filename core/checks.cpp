@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "core/frequency_plan.h"
+#include "core/number_text.h"
 #include "core/recording_size.h"
 #include "core/setting_catalogue.h"
 
@@ -330,6 +331,38 @@ void AdcChannels(const CheckInput& in, std::vector<Finding>& out) {
         {Number(Hex(s.ChannelMask))});
 }
 
+// A name read from a file may hold what no typed name can: a line break or a NUL, which would end
+// its line of exam_ddc.ini there (a reader that ends lines at CR would even see a new section).
+void NameControlChar(const CheckInput& in, std::vector<Finding>& out) {
+    for (const SettingRow* row : RowsOf(FileOf::Ini)) {
+        if (TypeOf(*row) != FieldType::String)
+            continue;
+        if (const char* what = LineBreakOrNulIn(StringOf(*row, in.settings))) {
+            Add(out, "name-control-char", "", Severity::Error, {row->key},
+                std::string(row->key) + " holds a " + what +
+                    " character, which exam_ddc.ini cannot hold",
+                {Text(row->key), Text(what)});
+        }
+    }
+}
+
+// A real whose text in exam_ddc.ini would be longer than the 255 characters a value is read back
+// with comes back as another value (1e300 as 1e254), so it is refused as a typed one is; only a
+// file can give one (1e400 reads as the largest double).
+void ValueTooLarge(const CheckInput& in, std::vector<Finding>& out) {
+    for (const SettingRow* row : RowsOf(FileOf::Ini)) {
+        if (row->ini != ValueFormat::Real1 && row->ini != ValueFormat::Real2)
+            continue;
+        const double value = RealOf(*row, in.settings);
+        if (FitsSettingsFiles(value, row->ini == ValueFormat::Real2 ? 2 : 1))
+            continue;
+        Add(out, "value-too-large", "", Severity::Error, {row->key},
+            std::string(row->key) + " " + Shortest(value) +
+                " is too large for the settings files: it would come back cut",
+            {Text(row->key), Number(Shortest(value))});
+    }
+}
+
 // The settings the window shows as item lists, switches and boxes; what it offers for each is the
 // catalogue's, the same the command line's "set" keeps to. DataFormat and the channels' ADC
 // numbers have rules of their own; the selection for the common frequency reaches no run.
@@ -531,7 +564,7 @@ std::string RecordingFolder(std::string_view fileName) {
 }
 
 // clang-format off
-const std::array<CheckRule, 16> CheckRules = {{
+const std::array<CheckRule, 18> CheckRules = {{
     {"nco-range",        NcoRange},
     {"nco-precision",    NcoPrecision},
     {"nco-duplicate",    NcoDuplicate},
@@ -545,6 +578,8 @@ const std::array<CheckRule, 16> CheckRules = {{
     {"clock-value",      ClockValue},
     {"adc-channels",     AdcChannels},
     {"enum-value",       EnumValue},
+    {"name-control-char", NameControlChar},
+    {"value-too-large",  ValueTooLarge},
     {"ini-file",         IniFile},
     {"ini-duplicates",   IniDuplicates},
     {"config-missing-keys", ConfigMissingKeys},

@@ -6,6 +6,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -117,6 +118,9 @@ class TGForm : public QWidget {
     void WireControls();
     // The file dialog of that name, built on its first use.
     QFileDialog* FileDialog(const char* name);
+    // Where the close saves the settings: std.cfg, or, when std.cfg was there at start and could
+    // not be read, what the user answers (replace it, another file, nothing).
+    std::optional<std::string> ConfigToSaveOnClose();
     // The one place where a failure escaping a handler is caught and shown.
     bool RunHandler(const std::function<void()>& handler);
     // A field's text confirmed by Enter (RunConfirm) or by the focus leaving it (RunExit).
@@ -144,6 +148,8 @@ class TGForm : public QWidget {
 
     char decimalSeparator_ = '.';
     bool formShown_ = false;
+    // std.cfg was there at start and could not be read (an I/O error, too large, no settings).
+    bool startupConfigUnread_ = false;
     // A refused field keeps the focus, and until its text is corrected only it and the message
     // box take input: the rest of the window's input is dropped by an application-wide filter
     // (DropsHeldInput), installed only while something is held.

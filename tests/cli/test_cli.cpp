@@ -212,7 +212,7 @@ TEST_F(Cli, SetTakesKeysInAnyCaseAndTheWindowsNumberSpellings) {
     const std::string written = ReadBytes("new.cfg");
     for (const char* line :
          {"\r\nMasterMode= 1\r\n", "\r\nDDCChannelMask= 0xff\r\n", "\r\nChannelMask= 0xc\r\n",
-          "\r\nFrequencyNCO15= 1250000.0\r\n", "\r\nExternalClockValue= -0.1\r\n",
+          "\r\nFrequencyNCO15= 1250000.0\r\n", "\r\nExternalClockValue= -0.05\r\n",
           "\r\nDirFileName= a=b.bin\r\n", "\r\nFrequencyNCO14= 10700014.0\r\n"}) {
         EXPECT_NE(written.find(line), std::string::npos) << line;
     }
@@ -241,7 +241,7 @@ TEST_F(Cli, DiffComparesSettingsNotSpellings) {
         0);
     const Result differ = Run({"diff", "a.cfg", "b.cfg"});
     EXPECT_EQ(differ.status, 1);
-    // Both thresholds are spelled 1.3 in a file, so the exact values are shown.
+    // The values are shown by their shortest texts.
     EXPECT_EQ(differ.out,
               "DDCChannelMask: 0xf0f -> 0xff0f\n"
               "ComparatorThresholdSDX: 1.26 -> 1.3\n"
@@ -280,7 +280,7 @@ std::vector<std::string> Assignments(const Json& shown,
 TEST_F(Cli, ShowJsonRoundTripsThroughSet) {
     WriteBytes("lab.cfg", CliFixture("lab.cfg"));
     WriteBytes("exam_ddc.ini", CliFixture("exam_ddc_cp1251.ini"));
-    // Saved once as the window saves: the file keeps one decimal of each real (1.26 as 1.3).
+    // Saved once as the window saves: the file keeps each real as it was (1.26 stays 1.26).
     ASSERT_EQ(Run({"set", "lab.cfg", "Dither=0"}).status, 0);
     const Result shown = Run({"show", "lab.cfg", "--json"});
     ASSERT_EQ(shown.status, 0) << shown.err;
@@ -290,7 +290,7 @@ TEST_F(Cli, ShowJsonRoundTripsThroughSet) {
     EXPECT_EQ(settings["format"], 1);
     EXPECT_EQ(settings["DDCChannelMask"], 0x0F0F);
     EXPECT_EQ(settings["DDCChannelMaskHex"], "0xf0f");
-    EXPECT_EQ(settings["ComparatorThresholdSDX"].dump(), "1.3");
+    EXPECT_EQ(settings["ComparatorThresholdSDX"].dump(), "1.26");
     EXPECT_EQ(settings["FrequencyNCO1"].dump(), "10001000.0");
     EXPECT_EQ(settings["DirFileName"], "\xD0\xBE\xD0\xBF\xD1\x8B\xD1\x82-7.bin");  // "опыт-7.bin"
     EXPECT_EQ(settings["DirFileNameEncoding"], "windows-1251");

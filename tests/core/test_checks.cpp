@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cfloat>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -240,6 +241,18 @@ const RuleCase kRuleCases[] = {
         {{"enum-value", E, {"DDCChannelMask"}}}},
     {"EnumOneDdcChannel",    [](TSettings& s, FakeDisk&) { s.DDCChannelMask = 0x8000; }, {}},
 
+    // name-control-char: names a file gave with a line break or a NUL.
+    {"NameCarriageReturn",   [](TSettings& s, FakeDisk&) { s.DirFileName = "exam.bin\r[device0_tessaro0]\rDither= 0"; },
+        {{"name-control-char", E, {"DirFileName"}}}},
+    {"NameNul",              [](TSettings& s, FakeDisk&) { s.DDCProgramFile = std::string("PRGFILES\\IsGsm.prg\0", 19); },
+        {{"program-file", W, {"DDCProgramFile"}}, {"name-control-char", E, {"DDCProgramFile"}}}},
+    {"NameTabOnly",          [](TSettings& s, FakeDisk&) { s.DirFileName = "exam\t.bin"; }, {}},
+
+    // value-too-large: a real whose text in the files would come back cut.
+    {"ValueLargestDouble",   [](TSettings& s, FakeDisk&) { s.ExternalClockValue = DBL_MAX; },
+        {{"value-too-large", E, {"ExternalClockValue"}}}},
+    {"ValueAt255Characters", [](TSettings& s, FakeDisk&) { s.ExternalClockValue = 1e253; }, {}},
+
     // ini-file.
     {"IniMissing",           [](TSettings&, FakeDisk& d) { d.ini = {false, false, false, {}}; },
         {{"ini-file", W, {"DirFileBufSize", "InternalClockValue"}}}},
@@ -349,6 +362,19 @@ TEST(Checks, MessagesQuoteTheValues) {
     ASSERT_EQ(f[2].values.size(), 1u);
     EXPECT_EQ(f[2].values[0].text, "3.5");
     EXPECT_TRUE(f[2].values[0].number);
+
+    s = Sound();
+    s.DirFileName = "a\nb.bin";
+    s.ExternalClockValue = 1e300;
+    const FakeDisk roomy;
+    const std::vector<Finding> g = RunChecks({s, roomy});
+    ASSERT_EQ(g.size(), 2u);
+    EXPECT_EQ(g[0].message, "DirFileName holds a LF character, which exam_ddc.ini cannot hold");
+    EXPECT_EQ(
+        g[1].message,
+        "ExternalClockValue 1e+300 is too large for the settings files: it would come back cut");
+    EXPECT_EQ(g[1].values,
+              (std::vector<FindingValue>{{"ExternalClockValue", false}, {"1e+300", true}}));
 }
 
 struct PrecisionCase {
