@@ -42,6 +42,7 @@ std::unique_ptr<Command> MakeApplyCommand(CLI::App& parent);
 std::unique_ptr<Command> MakeDiffCommand(CLI::App& parent);
 std::unique_ptr<Command> MakeCheckCommand(CLI::App& parent);
 std::unique_ptr<Command> MakeGetCommand(CLI::App& parent);
+std::unique_ptr<Command> MakePlanCommand(CLI::App& parent);
 std::unique_ptr<Command> MakeLogCommand(CLI::App& parent);
 std::unique_ptr<Command> MakeRestoreCommand(CLI::App& parent);
 
@@ -52,9 +53,10 @@ void Describe(CLI::App& app, const std::string& details);
 
 // Bytes to stdout as they are (file names and comments are 8-bit text, never recoded).
 void Print(std::string_view text);
-// Something that went wrong beside the work, which was done: one line on stderr, and the exit
-// status stays that of the work.
-void Warn(std::string message);
+
+// A notice on stderr, one line as an error is, that does not change the exit status: a save that
+// was done but not wholly confirmed, an interrupted save undone at the start.
+void Notice(std::string message);
 
 // `settings` as a freshly opened window holds them in the working directory: the defaults, then
 // `config` (std.cfg when not given), exam_ddc.ini and the recording size. A configuration named on

@@ -74,8 +74,10 @@ class ApplyCommand : public Command {
             IniWriteReport report;
             if (!WriteInitializationFile(settings_, &error, &report))
                 throw Failure(error);
+            if (!error.empty())
+                Notice(error);
             if (!report.journalError.empty())
-                Warn("the journal was not written: " + report.journalError);
+                Notice("warning: the journal was not written: " + report.journalError);
             return kDone;
         }
         InitializationFilePreview preview;

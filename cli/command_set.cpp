@@ -43,6 +43,8 @@ class SetCommand : public Command {
         std::string error;
         if (!WriteConfig(config_, settings_, &error))
             throw Failure(error);
+        if (!error.empty())
+            Notice(error);
         // Saved as asked; what single precision kept instead is said as check says it.
         for (const Finding& f : assigned.precision) {
             Note(std::string(SeverityName(f.severity)) + " " + f.id + " " + f.keys[0] + ": " +

@@ -12,6 +12,7 @@
 #include "cli/console.h"
 #include "cli/terminal_text.h"
 #include "core/errors.h"
+#include "files/file_io.h"
 #include "files/native_path.h"
 #include "tessaro_version.h"
 
@@ -76,6 +77,7 @@ int main(int argc, char** argv) {
     commands.push_back(cli::MakeDiffCommand(app));
     commands.push_back(cli::MakeCheckCommand(app));
     commands.push_back(cli::MakeGetCommand(app));
+    commands.push_back(cli::MakePlanCommand(app));
     commands.push_back(cli::MakeLogCommand(app));
     commands.push_back(cli::MakeRestoreCommand(app));
 
@@ -97,6 +99,9 @@ int main(int argc, char** argv) {
             if (error)
                 throw cli::Failure("cannot enter \"" + dir + "\": " + error.message());
         }
+        // Saves in place that a kill cut off, by this program or the window, are undone first.
+        for (const std::string& message : files::RecoverInterruptedSaves())
+            cli::Notice(message);
         for (const auto& command : commands) {
             if (command->app->parsed())
                 return command->Run();

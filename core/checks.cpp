@@ -1,9 +1,12 @@
 #include "core/checks.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
 
+#include "core/frequency_plan.h"
+#include "core/number_text.h"
 #include "core/recording_size.h"
 #include "core/setting_catalogue.h"
 
@@ -73,15 +76,6 @@ bool DirectRecording(const TSettings& s) {
     return s.WorkMode == 1;
 }
 
-// The clock the module runs on; any source but 0 is the external one, as the window shows it.
-double ClockInUse(const TSettings& s) {
-    return s.ClockSource == 0 ? s.InternalClockValue : s.ExternalClockValue;
-}
-
-bool ClockUsable(double clock) {
-    return std::isfinite(clock) && clock > 0.0;
-}
-
 // The recording size as the next refresh computes it, with the enabled channels counted here so
 // that the result depends on the settings alone.
 RecordingSize PlannedRecording(const TSettings& s) {
@@ -133,6 +127,33 @@ void NcoPrecision(const CheckInput& in, std::vector<Finding>& out) {
     if (in.typed->FreqNC0) {
         if (auto f = NcoPrecisionFinding("FreqNC0", *in.typed->FreqNC0, in.settings.FreqNC0)) {
             out.push_back(std::move(*f));
+        }
+    }
+}
+
+// One finding for each channel that repeats the NCO of a lower-numbered channel on its ADC.
+void NcoDuplicate(const CheckInput& in, std::vector<Finding>& out) {
+    const TSettings& s = in.settings;
+    if (!DdcMode(s)) {
+        return;
+    }
+    const FrequencyPlan plan = MakeFrequencyPlan(s, PlanOptions{});
+    for (const AdcPlan& adc : plan.adcs) {
+        for (const ChannelPair& pair : adc.duplicates) {
+            // Of three channels alike, the third is named against the first only.
+            const bool repeated =
+                std::any_of(adc.duplicates.begin(), adc.duplicates.end(),
+                            [&](const ChannelPair& other) { return other.second == pair.first; });
+            if (repeated) {
+                continue;
+            }
+            const std::string hertz = Hertz(s.FrequencyNCO[pair.first]);
+            Add(out, "nco-duplicate", "", Severity::Warning,
+                {NcoKey(pair.first), NcoKey(pair.second)},
+                NcoKey(pair.first) + " and " + NcoKey(pair.second) + " are both " + hertz +
+                    " Hz on ADC " + std::to_string(adc.adc) +
+                    ": the two channels deliver the same data",
+                {Number(pair.first), Number(pair.second), Number(hertz), Number(adc.adc)});
         }
     }
 }
@@ -308,6 +329,38 @@ void AdcChannels(const CheckInput& in, std::vector<Finding>& out) {
         "ADC samples are chosen and no ADC channel is enabled (ChannelMask " + Hex(s.ChannelMask) +
             ")",
         {Number(Hex(s.ChannelMask))});
+}
+
+// A name read from a file may hold what no typed name can: a line break or a NUL, which would end
+// its line of exam_ddc.ini there (a reader that ends lines at CR would even see a new section).
+void NameControlChar(const CheckInput& in, std::vector<Finding>& out) {
+    for (const SettingRow* row : RowsOf(FileOf::Ini)) {
+        if (TypeOf(*row) != FieldType::String)
+            continue;
+        if (const char* what = LineBreakOrNulIn(StringOf(*row, in.settings))) {
+            Add(out, "name-control-char", "", Severity::Error, {row->key},
+                std::string(row->key) + " holds a " + what +
+                    " character, which exam_ddc.ini cannot hold",
+                {Text(row->key), Text(what)});
+        }
+    }
+}
+
+// A real whose text in exam_ddc.ini would be longer than the 255 characters a value is read back
+// with comes back as another value (1e300 as 1e254), so it is refused as a typed one is; only a
+// file can give one (1e400 reads as the largest double).
+void ValueTooLarge(const CheckInput& in, std::vector<Finding>& out) {
+    for (const SettingRow* row : RowsOf(FileOf::Ini)) {
+        if (row->ini != ValueFormat::Real1 && row->ini != ValueFormat::Real2)
+            continue;
+        const double value = RealOf(*row, in.settings);
+        if (FitsSettingsFiles(value, row->ini == ValueFormat::Real2 ? 2 : 1))
+            continue;
+        Add(out, "value-too-large", "", Severity::Error, {row->key},
+            std::string(row->key) + " " + Shortest(value) +
+                " is too large for the settings files: it would come back cut",
+            {Text(row->key), Number(Shortest(value))});
+    }
 }
 
 // The settings the window shows as item lists, switches and boxes; what it offers for each is the
@@ -511,9 +564,10 @@ std::string RecordingFolder(std::string_view fileName) {
 }
 
 // clang-format off
-const std::array<CheckRule, 15> CheckRules = {{
+const std::array<CheckRule, 18> CheckRules = {{
     {"nco-range",        NcoRange},
     {"nco-precision",    NcoPrecision},
+    {"nco-duplicate",    NcoDuplicate},
     {"data-format",      DataFormat},
     {"threshold-range",  ThresholdRange},
     {"program-file",     ProgramFile},
@@ -524,6 +578,8 @@ const std::array<CheckRule, 15> CheckRules = {{
     {"clock-value",      ClockValue},
     {"adc-channels",     AdcChannels},
     {"enum-value",       EnumValue},
+    {"name-control-char", NameControlChar},
+    {"value-too-large",  ValueTooLarge},
     {"ini-file",         IniFile},
     {"ini-duplicates",   IniDuplicates},
     {"config-missing-keys", ConfigMissingKeys},

@@ -203,13 +203,28 @@ void CheckStoredName(std::string_view text, std::string_view what) {
         throw SettingsError(std::string(what) + " begins or ends with a blank");
 }
 
-void CheckFitsSettingsFiles(double value, std::string_view text) {
-    // Room for DBL_MAX in full (309 digits), a sign, the point and the decimal.
-    std::array<char, 320> buffer;
+bool FitsSettingsFiles(double value, int decimals) {
+    // Room for DBL_MAX in full (309 digits), a sign, the point and the decimals.
+    std::array<char, 330> buffer;
     const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                      std::chars_format::fixed, 1);
-    if (result.ec != std::errc() ||
-        static_cast<std::size_t>(result.ptr - buffer.data()) > kMaxStringLength) {
+                                      std::chars_format::fixed, decimals);
+    return result.ec == std::errc() &&
+           static_cast<std::size_t>(result.ptr - buffer.data()) <= kMaxStringLength;
+}
+
+void CheckFitsSettingsFiles(double value, std::string_view text) {
+    if (!FitsSettingsFiles(value, 1))
         throw SettingsError("'" + std::string(text) + "' is too large for the settings files");
+}
+
+const char* LineBreakOrNulIn(std::string_view text) {
+    for (char c : text) {
+        if (c == '\r')
+            return "CR";
+        if (c == '\n')
+            return "LF";
+        if (c == '\0')
+            return "NUL";
     }
+    return nullptr;
 }

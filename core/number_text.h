@@ -40,3 +40,11 @@ void CheckStoredName(std::string_view text, std::string_view what);
 // value typed as `text` is longer than the 255 characters a value is read back with, so that the
 // value would come back cut (1e300 as 1e254). Single-precision values always fit.
 void CheckFitsSettingsFiles(double value, std::string_view text);
+
+// Whether the files' text of `value` with `decimals` decimals ("%.Nf") fits the 255 characters a
+// value is read back with. Infinite and NaN values are written as "inf" and "nan", which fit.
+bool FitsSettingsFiles(double value, int decimals);
+
+// The name of the first CR, LF or NUL in `text` ("CR", "LF" or "NUL"), or null when it holds none:
+// a name read from a file may hold them, and exam_ddc.ini would end its line there.
+const char* LineBreakOrNulIn(std::string_view text);

@@ -1,5 +1,6 @@
 #include "files/config_file.h"
 
+#include <cmath>
 #include <cstring>
 #include <variant>
 
@@ -15,6 +16,26 @@ constexpr const char* kMissing = "0";
 // A text no value can read as: a value is at most one line.
 constexpr const char* kAbsent = "\n";
 
+// A real as the configuration keeps it: with one decimal, as it always has been, wherever that
+// reads back as the same value (the bytes of every such file stay as they were); otherwise in the
+// fewest digits that do (0.75, 1.25, 0.04, the largest double), always with a decimal point.
+std::string RealText(const SettingRow& row, const TSettings& s) {
+    const bool single = TypeOf(row) == FieldType::Single;
+    const double value = RealOf(row, s);
+    auto readsBack = [&](const std::string& text) {
+        const double back = files::RealFromText(text);
+        return text.size() <= ProfileStore::kMaxValueLength &&
+               (single ? files::ToSingle(back) == SingleOf(row, s) : back == value);
+    };
+    std::string text = files::FixedText(value, 1);
+    if (!std::isfinite(value) || readsBack(text))
+        return text;
+    // A float's own shortest text read as a double may round to a neighbouring float; the
+    // double's text of the same value cannot.
+    text = single ? files::ShortestText(SingleOf(row, s)) : files::ShortestText(value);
+    return readsBack(text) ? text : files::ShortestText(value);
+}
+
 std::string ValueText(const SettingRow& row, const TSettings& s) {
     switch (TypeOf(row)) {
         case FieldType::Integer:
@@ -23,7 +44,7 @@ std::string ValueText(const SettingRow& row, const TSettings& s) {
                                                   : files::DecimalText(IntegerOf(row, s));
         case FieldType::Single:
         case FieldType::Double:
-            return files::FixedText(RealOf(row, s), 1);
+            return RealText(row, s);
         case FieldType::String: {
             // A line break would end the line early and make the rest of the value a line of its
             // own; the value is cut there, which is what any reader would have seen.

@@ -16,6 +16,7 @@ class ProfileStore;
 // `missingKeys`, when given, receives their names).
 bool ReadConfig(const std::string& name, TSettings& settings, std::string* error = nullptr,
                 std::vector<std::string>* missingKeys = nullptr);
+// WriteConfig may return true with a warning in `error`, as files::WriteFileAtomically does.
 bool WriteConfig(const std::string& name, const TSettings& settings, std::string* error = nullptr);
 
 // The same on a file already in memory: every row's value is taken from `store` (missing keys

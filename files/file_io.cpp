@@ -7,12 +7,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
 
+#include "files/file_io_posix.h"
 #include "files/file_io_shared.h"
 
 namespace files {
@@ -20,6 +22,16 @@ namespace {
 
 WriteFault& gFault = detail::Fault();
 FileOperationCounts& gCounts = detail::Counts();
+
+}  // namespace
+
+namespace detail {
+
+int FileDescriptor::Close() {
+    const int result = ::close(fd_);
+    fd_ = -1;
+    return result == 0 ? 0 : errno;
+}
 
 // strerror follows LC_MESSAGES, which Qt takes from the environment; the reason stays English.
 std::string ErrorText(int error) {
@@ -29,37 +41,82 @@ std::string ErrorText(int error) {
     return "error " + std::to_string(error);
 }
 
+int WriteAt(int fd, std::string_view bytes, off_t offset, std::optional<std::size_t> failAfter) {
+    const std::size_t allowed = failAfter ? std::min(*failAfter, bytes.size()) : bytes.size();
+    // A slow disk (a test hook) takes its writes in pieces.
+    const std::size_t piece = gFault.slowWriteMicroseconds ? std::size_t{64} << 10 : SIZE_MAX;
+    std::size_t done = 0;
+    while (done < allowed) {
+        if (gFault.slowWriteMicroseconds)
+            ::usleep(gFault.slowWriteMicroseconds);
+        const ssize_t n = ::pwrite(fd, bytes.data() + done, std::min(allowed - done, piece),
+                                   offset + static_cast<off_t>(done));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return done < bytes.size() ? ENOSPC : 0;
+}
+
+int FlushTo(int fd, Flush what) {
+    if (gFault.failFlush == what)
+        return EIO;
+    if (::fsync(fd) != 0)
+        return errno;
+    switch (what) {
+        case Flush::File:
+            ++gCounts.fileFlushes;
+            break;
+        case Flush::Folder:
+            ++gCounts.folderSyncs;
+            break;
+        case Flush::Rollback:
+            ++gCounts.rollbackFlushes;
+            break;
+    }
+    return 0;
+}
+
+bool ReadOpenFile(int fd, std::size_t limit, std::string& bytes) {
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || static_cast<std::size_t>(info.st_size) > limit)
+        return false;
+    bytes.resize(static_cast<std::size_t>(info.st_size));
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n =
+            ::pread(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+void RestoreModificationTime(int fd, const timespec& time) {
+    const timespec times[2] = {{0, UTIME_OMIT}, time};
+    [[maybe_unused]] int ignored = ::futimens(fd, times);
+}
+
+}  // namespace detail
+
+namespace {
+
+using detail::ErrorText;
 using detail::Fail;
+using detail::FileDescriptor;
+using detail::FlushTo;
+using detail::ReadOpenFile;
+using detail::WriteAt;
 
 bool FailErrno(std::string* error, const char* verb, const std::string& path, int code) {
     return Fail(error, verb, path, ErrorText(code));
 }
-
-class FileDescriptor {
-  public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    int get() const { return fd_; }
-    int Release() {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd;
-    }
-    // Closes now and reports the error close gives (a delayed write error, on some file systems).
-    int Close() {
-        int result = ::close(fd_);
-        fd_ = -1;
-        return result == 0 ? 0 : errno;
-    }
-
-  private:
-    int fd_;
-};
 
 // Everything up to and including the last '/', or "" for a bare name.
 std::string FolderPrefix(const std::string& path) {
@@ -68,7 +125,7 @@ std::string FolderPrefix(const std::string& path) {
 }
 
 // Follows symbolic links in the last component so that the link's target is what gets replaced.
-// A dangling link resolves to the path it names, which is then created.
+// A dangling link resolves to the missing path it names (which the save then refuses).
 bool ResolveLinks(const std::string& path, std::string& resolved, int& code) {
     resolved = path;
     for (int depth = 0; depth < 40; ++depth) {
@@ -95,24 +152,6 @@ std::string UniqueSuffix() {
     return detail::UniqueSuffix(static_cast<unsigned long long>(::getpid()));
 }
 
-// Writes all bytes, honouring the injected "disk full" fault.
-int WriteAll(int fd, std::string_view bytes) {
-    std::size_t allowed = bytes.size();
-    if (gFault.failAfterBytes && *gFault.failAfterBytes < allowed)
-        allowed = *gFault.failAfterBytes;
-    std::size_t done = 0;
-    while (done < allowed) {
-        ssize_t n = ::write(fd, bytes.data() + done, allowed - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return done < bytes.size() ? ENOSPC : 0;
-}
-
 }  // namespace
 
 LoadStatus ReadWholeFile(const std::string& path, std::string& bytes, std::string* error) {
@@ -136,6 +175,13 @@ LoadStatus ReadWholeFile(const std::string& path, std::string& bytes, std::strin
     }
     if (!S_ISREG(info.st_mode)) {
         Fail(error, "read", path, "not a regular file");
+        return LoadStatus::Failed;
+    }
+    // A write in place of this file that was killed is undone first, so that what is read is the
+    // file's old bytes rather than a mixture. One that is running now is not waited for.
+    std::string busy;
+    if (detail::SettleCopyOf(info.st_dev, info.st_ino, busy) && ::fstat(file.get(), &info) != 0) {
+        FailErrno(error, "read", path, errno);
         return LoadStatus::Failed;
     }
     if (static_cast<std::size_t>(info.st_size) > kMaxFileBytes) {
@@ -273,79 +319,131 @@ bool WritesInPlaceAfter(int code) {
     return code == EACCES || code == EPERM || code == EROFS || code == ENAMETOOLONG;
 }
 
-// Reads the whole of an open file from its start, up to `limit` bytes; false when it cannot.
-bool ReadOpenFile(int fd, std::size_t limit, std::string& bytes) {
-    struct stat info;
-    if (::fstat(fd, &info) != 0 || static_cast<std::size_t>(info.st_size) > limit)
-        return false;
-    bytes.resize(static_cast<std::size_t>(info.st_size));
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n =
-            ::pread(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
+// The path as the rollback copy names it: from the root, whatever the working folder is then.
+bool AbsolutePath(const std::string& path, std::string& absolute) {
+    if (!path.empty() && path[0] == '/') {
+        absolute = path;
+        return true;
     }
+    std::string here(4096, '\0');
+    while (!::getcwd(here.data(), here.size())) {
+        if (errno != ERANGE)
+            return false;
+        here.resize(here.size() * 2);
+    }
+    here.resize(std::strlen(here.c_str()));
+    absolute = here + (here.ends_with('/') ? "" : "/") + path;
     return true;
 }
 
-// Writes the file in place when no temporary file can be made beside it: the old bytes are kept
-// in memory, the room for the new ones is claimed first (a full disk then changes nothing), the
-// new bytes are written over the old and the rest cut off, and the file is flushed. Should a write
-// fail all the same, the old bytes are put back as far as the disk lets us. Not atomic: a crash
-// midway leaves a mixed file, which is why this serves only where the atomic save cannot.
-bool WriteInPlace(int folder, const std::string& name, const std::string& path,
-                  std::string_view bytes, std::string* error) {
-    FileDescriptor file(
-        ::openat(folder, name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666));
+// Puts the old bytes, size and time back after a write in place failed; false when the disk did
+// not let it all happen (the rollback copy then stays for the next start).
+bool PutBack(int fd, const std::string& old, const struct stat& info) {
+    int failure =
+        WriteAt(fd, old, 0, gFault.diskKeepsFailing ? std::optional<std::size_t>(0) : std::nullopt);
+    // Cut back to the old size even when the bytes did not all go: nothing stays beyond it.
+    if (::ftruncate(fd, static_cast<off_t>(old.size())) != 0 && failure == 0)
+        failure = errno;
+    if (failure == 0)
+        failure = FlushTo(fd, Flush::File);
+    if (failure == 0)
+        detail::RestoreModificationTime(fd, info.st_mtim);
+    return failure == 0;
+}
+
+// Writes the file in place when no temporary file can be made beside it. The old bytes go to a
+// rollback copy first (see files/file_rollback.cpp); room for a longer file is claimed without
+// growing it (a full disk then changes nothing, and a kill leaves no padding), the new bytes are
+// written over the old from the start and the rest of a longer old file is cut off, the file is
+// flushed and the copy removed. A failure puts the old bytes back; a kill is settled from the copy.
+bool WriteInPlace(int folder, const std::string& name, const std::string& target,
+                  const std::string& path, std::string_view bytes, std::string* error) {
+    bool created = false;
+    FileDescriptor file(::openat(folder, name.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW));
+    if (file.get() < 0 && errno == ENOENT) {
+        // Only where the folder takes new files but not the temporary file's longer name.
+        file.Reset(::openat(folder, name.c_str(),
+                            O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW, 0666));
+        created = file.get() >= 0;
+    }
     if (file.get() < 0)
         return FailErrno(error, "write", path, errno);
+    // Until the first byte is written, a failure leaves the file as it was, or no file at all.
+    auto giveUp = [&](bool failed) {
+        if (created)
+            ::unlinkat(folder, name.c_str(), 0);
+        return failed;
+    };
     struct stat info;
     if (::fstat(file.get(), &info) != 0)
-        return FailErrno(error, "write", path, errno);
+        return giveUp(FailErrno(error, "write", path, errno));
     if (!S_ISREG(info.st_mode))
-        return Fail(error, "write", path, "not a regular file");
-    std::string old;
-    const bool canRestore = ReadOpenFile(file.get(), kMaxFileBytes, old);
-    const auto oldSize = static_cast<off_t>(info.st_size);
-    const auto newSize = static_cast<off_t>(bytes.size());
+        return giveUp(Fail(error, "write", path, "not a regular file"));
+    // (A copy a killed write in place of this file left was settled before it was opened.)
+    std::string old, absolute, why;
+    if (!ReadOpenFile(file.get(), kMaxFileBytes, old))
+        return giveUp(Fail(error, "write", path, "its present bytes cannot be read to be kept"));
+    if (!AbsolutePath(target, absolute))
+        return giveUp(FailErrno(error, "write", path, errno));
+    detail::RollbackCopy copy;
+    if (!copy.Keep(absolute, info, old, bytes, why))
+        return giveUp(Fail(error, "write", path, why));
 
-    if (newSize > oldSize) {
-        const int failure = ::posix_fallocate(file.get(), 0, newSize);
-        if (failure == ENOSPC || failure == EDQUOT || failure == EFBIG) {
-            [[maybe_unused]] int ignored = ::ftruncate(file.get(), oldSize);
-            return FailErrno(error, "write", path, failure);
-        }
-        // Other failures: the file system claims no room ahead; the writes below still tell.
+    const auto oldSize = static_cast<off_t>(old.size());
+    const auto newSize = static_cast<off_t>(bytes.size());
+#ifdef FALLOC_FL_KEEP_SIZE
+    if (newSize > oldSize && ::fallocate(file.get(), FALLOC_FL_KEEP_SIZE, 0, newSize) != 0 &&
+        (errno == ENOSPC || errno == EDQUOT || errno == EFBIG)) {
+        const int failure = errno;
+        copy.Drop();
+        return giveUp(FailErrno(error, "write", path, failure));
     }
-    int failure = WriteAll(file.get(), bytes);
+    // Other failures: the file system claims no room ahead; the writes below still tell.
+#endif
+    // The test hook's interruption: as if the process died here, or dies here.
+    const std::size_t stop = gFault.interruptInPlaceAfterBytes.value_or(SIZE_MAX);
+    auto interrupt = [&] {
+        if (gFault.inPlaceInterruption == WriteFault::Interruption::Abort)
+            std::abort();
+        return FailErrno(error, "write", path, EINTR);
+    };
+    int failure = WriteAt(file.get(), bytes.substr(0, std::min(stop, bytes.size())), 0,
+                          gFault.failAfterBytes);
+    if (failure == 0 && stop <= bytes.size())
+        return interrupt();
     if (failure == 0 && newSize < oldSize && ::ftruncate(file.get(), newSize) != 0)
         failure = errno;
-    if (failure == 0 && ::fsync(file.get()) != 0)
-        failure = errno;
+    if (failure == 0 && stop == bytes.size() + 1)
+        return interrupt();
+    if (failure == 0)
+        failure = FlushTo(file.get(), Flush::File);
     if (failure != 0) {
-        if (canRestore && ::lseek(file.get(), 0, SEEK_SET) == 0) {
-            const WriteFault fault = gFault;
-            gFault = {};
-            if (WriteAll(file.get(), old) == 0 && ::ftruncate(file.get(), oldSize) == 0)
-                ::fsync(file.get());
-            gFault = fault;
+        if (!PutBack(file.get(), old, info)) {
+            return Fail(error, "write", path,
+                        ErrorText(failure) +
+                            "; the bytes it held before could not all be put back, and are put "
+                            "back from \"" +
+                            copy.Path() + "\" at the next start");
         }
-        return FailErrno(error, "write", path, failure);
+        copy.Drop();
+        return giveUp(FailErrno(error, "write", path, failure));
     }
-    if (int closeFailure = file.Close())
-        return FailErrno(error, "write", path, closeFailure);
+    copy.Drop();
     ++gCounts.writes;
     ++gCounts.inPlace;
+    const int closeFailure = gFault.failFinalClose ? EIO : file.Close();
+    if (closeFailure != 0 && error) {
+        *error = "\"" + path + "\" was written, but closing it failed (" + ErrorText(closeFailure) +
+                 "): check that it holds what was saved";
+    }
     return true;
 }
 
 }  // namespace
 
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error) {
+    if (!detail::AdmitWrite(path, bytes.size(), error))
+        return false;
     std::string target;
     int code = 0;
     if (!ResolveLinks(path, target, code))
@@ -361,8 +459,16 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
         // The rename would replace a read-only file; refuse it as writing in place would.
         if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
             return FailErrno(error, "write", path, errno);
+        // A write in place of this file that was killed is undone before anything else.
+        std::string why;
+        if (!detail::SettleCopyOf(original.st_dev, original.st_ino, why))
+            return Fail(error, "write", path, why);
     } else if (errno != ENOENT) {
         return FailErrno(error, "write", path, errno);
+    } else if (target != path) {
+        // A link to nothing: wherever it points (an unmounted share, say) is no place to create.
+        return Fail(error, "write", path,
+                    "it is a symbolic link to \"" + target + "\", which does not exist");
     }
 
     const std::string folderPath = FolderPrefix(target);
@@ -374,12 +480,14 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
     if (canSyncFolder)
         RemoveLeftovers(folder.get(), name);
 
+    if (gFault.writeInPlace)
+        return WriteInPlace(folder.get(), name, target, path, bytes, error);
     std::string temporary;
     // A new file gets the permissions a plain create would give (0666 less the umask).
     const int fd = CreateTemporary(folder.get(), name, exists ? 0600 : 0666, temporary, code);
     if (fd < 0) {
         if (WritesInPlaceAfter(code))
-            return WriteInPlace(folder.get(), name, path, bytes, error);
+            return WriteInPlace(folder.get(), name, target, path, bytes, error);
         return FailErrno(error, "write", path, code);
     }
     FileDescriptor file(fd);
@@ -399,10 +507,10 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
             [[maybe_unused]] int ignored = ::fchown(file.get(), original.st_uid, original.st_gid);
         }
     }
-    if (int failure = WriteAll(file.get(), bytes))
+    if (int failure = WriteAt(file.get(), bytes, 0, gFault.failAfterBytes))
         return abandon(failure);
-    if (::fsync(file.get()) != 0)
-        return abandon(errno);
+    if (int failure = FlushTo(file.get(), Flush::File))
+        return abandon(failure);
     // The lock stays with a second descriptor until the rename, so that no clean-up takes the
     // file for a leftover; closing the first still reports a delayed write error.
     const FileDescriptor lock(::dup(file.get()));
@@ -421,13 +529,16 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
 
     if (::renameat(folder.get(), temporary.c_str(), folder.get(), name.c_str()) != 0)
         return abandon(errno);
+    ++gCounts.writes;
     // Until the folder reaches the disk, a power cut may bring the old file back. Some file
     // systems cannot flush a folder (EINVAL); there the rename is as safe as they make it.
-    if (canSyncFolder && ::fsync(folder.get()) != 0 && errno != EINVAL)
-        return FailErrno(error, "write", path, errno);
-    ++gCounts.writes;
-    if (canSyncFolder)
-        ++gCounts.folderSyncs;
+    if (canSyncFolder) {
+        const int failure = FlushTo(folder.get(), Flush::Folder);
+        if (failure != 0 && failure != EINVAL && error) {
+            *error = "\"" + path + "\" was written, but its folder could not be flushed to disk (" +
+                     ErrorText(failure) + "): a power cut now may bring the old file back";
+        }
+    }
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "files/file_io_shared.h"
 
 #include <chrono>
+#include <cstdlib>
 
 namespace files {
 namespace detail {
@@ -19,6 +20,17 @@ bool Fail(std::string* error, const char* verb, const std::string& path, const s
     if (error)
         *error = std::string("cannot ") + verb + " \"" + path + "\": " + why;
     return false;
+}
+
+bool AdmitWrite(const std::string& path, std::size_t bytes, std::string* error) {
+    if (error)
+        error->clear();
+    if (bytes <= kMaxFileBytes)
+        return true;
+    return Fail(error, "write", path,
+                "file too large (" + std::to_string(bytes) +
+                    " bytes; a settings file is read back " + "only up to " +
+                    std::to_string(kMaxFileBytes >> 20) + " MiB)");
 }
 
 std::string UniqueSuffix(unsigned long long processId) {
@@ -40,6 +52,28 @@ std::string UniqueSuffix(unsigned long long processId) {
 void SetWriteFaultForTesting(const WriteFault& fault) {
     detail::Fault() = fault;
 }
+
+std::string RollbackFolder() {
+#ifdef _WIN32
+    const char* local = std::getenv("LOCALAPPDATA");
+    return local && *local ? std::string(local) + "\\tessaro-master\\rollback" : std::string();
+#else
+    // A relative XDG_STATE_HOME is to be ignored, as the base directory rules say.
+    const char* state = std::getenv("XDG_STATE_HOME");
+    if (state && state[0] == '/')
+        return std::string(state) + "/tessaro-master/rollback";
+    const char* home = std::getenv("HOME");
+    return home && *home ? std::string(home) + "/.local/state/tessaro-master/rollback"
+                         : std::string();
+#endif
+}
+
+#ifdef _WIN32
+// Windows saves never write in place, so no save leaves anything to settle.
+std::vector<std::string> RecoverInterruptedSaves() {
+    return {};
+}
+#endif
 
 FileOperationCounts& FileOperationCountsForTesting() {
     return detail::Counts();

@@ -251,6 +251,8 @@ LoadStatus ReadWholeFile(const std::string& path, std::string& bytes, std::strin
 // A symbolic link in the target's place is replaced by the file, not followed: links to settings
 // files are rare on Windows, and following one needs rights most users do not have to make it.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error) {
+    if (!detail::AdmitWrite(path, bytes.size(), error))
+        return false;
     const std::wstring target = WideFromAnsi(path);
     const DWORD attributes = GetFileAttributesW(target.c_str());
     const bool exists = attributes != INVALID_FILE_ATTRIBUTES;

@@ -59,6 +59,30 @@ std::string FixedText(double value, int decimals) {
     return std::string(buffer.data(), result.ptr);
 }
 
+namespace {
+
+template <typename Real>
+std::string Shortest(Real value) {
+    std::array<char, 64> buffer;
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    std::string text(buffer.data(), result.ptr);
+    if (text.find_first_of(".ni") == std::string::npos) {  // no point, and not "inf" or "nan"
+        const std::size_t exponent = text.find('e');
+        text.insert(exponent == std::string::npos ? text.size() : exponent, ".0");
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string ShortestText(double value) {
+    return Shortest(value);
+}
+
+std::string ShortestText(float value) {
+    return Shortest(value);
+}
+
 int32_t IntegerFromText(std::string_view text) {
     constexpr uint64_t kMax = std::numeric_limits<uint32_t>::max();
     std::size_t i = SkipWhiteSpace(text);

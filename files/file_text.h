@@ -25,6 +25,11 @@ std::string HexText(int32_t value, HexCase letters);
 // "%.Nf": the exact binary value rounded half to even, as printf does; "inf" and "nan" as printf.
 std::string FixedText(double value, int decimals);
 
+// The fewest digits that read back as the same double, or float (std::to_chars' shortest form),
+// always with a decimal point: 0.75, 1.0e-07, 1.7976931348623157e+308.
+std::string ShortestText(double value);
+std::string ShortestText(float value);
+
 // An integer value text: leading white space skipped, then "0x"/"0X" and hexadecimal digits, or
 // an optional sign and decimal digits; the longest such prefix counts, none gives 0. The value is
 // taken modulo 2^32 (0xffffffff, 4294967295 and -1 are all -1). A magnitude beyond 32 bits

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string_view>
 
+#include "core/number_text.h"
 #include "core/setting_catalogue.h"
 #include "core/settings.h"
 #include "files/file_text.h"
@@ -93,6 +94,28 @@ std::optional<int32_t> DataFormatToWrite(const TSettings& s) {
 
 }  // namespace
 
+bool IniWritable(const std::string& name, const TSettings& settings, std::string* error) {
+    std::string why;
+    for (const SettingRow* row : RowsOf(FileOf::Ini)) {
+        if (TypeOf(*row) == FieldType::String) {
+            if (const char* what = LineBreakOrNulIn(StringOf(*row, settings))) {
+                why = std::string(row->key) + " holds a " + what +
+                      " character, which the file cannot hold";
+                break;
+            }
+        } else if ((row->ini == ValueFormat::Real1 || row->ini == ValueFormat::Real2) &&
+                   !FitsSettingsFiles(RealOf(*row, settings),
+                                      row->ini == ValueFormat::Real2 ? 2 : 1)) {
+            why = std::string(row->key) + " " + files::ShortestText(RealOf(*row, settings)) +
+                  " is too large for the settings files";
+            break;
+        }
+    }
+    if (!why.empty() && error)
+        *error = "cannot write \"" + name + "\": " + why;
+    return why.empty();
+}
+
 void ReadIniFrom(const ProfileStore& store, TSettings& settings) {
     const int32_t bufferSize = files::DecimalFromText(store.Read(S1, "DirFileBufSize", ""));
     const double clock = files::RealFromText(store.Read(S2, "InternalClockValue", ""));
@@ -132,6 +155,8 @@ bool ReadIni(const std::string& name, TSettings& settings, std::string* error) {
 bool WriteIni(const std::string& name, const TSettings& settings, std::string* error,
               IniBytes* bytes) {
     return files::FailingOnOutOfMemory("write", name, error, [&] {
+        if (!IniWritable(name, settings, error))
+            return false;
         ProfileStore store;
         std::string loadError;
         const files::LoadStatus loaded = store.Load(name, &loadError);

@@ -69,7 +69,8 @@ class ProfileStore {
     std::string Bytes() const;
     // True once a write has changed a byte.
     bool Changed() const { return changed_; }
-    // Replaces the file at `path` with Bytes() in one atomic write.
+    // Replaces the file at `path` with Bytes() in one atomic write (files::WriteFileAtomically:
+    // true with a text in `error` is a warning).
     bool Save(const std::string& path, std::string* error = nullptr) const;
 
   private:

@@ -77,6 +77,8 @@ bool PreviewInitializationFile(TSettings& settings, InitializationFilePreview& p
                                std::string* error) {
     RecomputeRecordingSize(settings);
     return files::FailingOnOutOfMemory("read", TSettings::IniFileName, error, [&] {
+        if (!IniWritable(TSettings::IniFileName, settings, error))
+            return false;
         ProfileStore store;
         const files::LoadStatus loaded = store.Load(TSettings::IniFileName, error);
         if (loaded == files::LoadStatus::Failed)

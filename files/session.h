@@ -44,8 +44,9 @@ struct IniWriteReport {
 // "Записать файл инициализации", in the window and on the command line alike: the recording
 // size recomputed as the refresh does, then WriteIni(IniFileName), then an entry in the run
 // journal in the working folder, even when no value changed (the entry says when these settings
-// were confirmed). False with the reason when the file could not be written; a journal that
-// could not keep the write changes nothing of that and is only reported in `report`.
+// were confirmed). False with the reason when the file could not be written; true with a text in
+// `error` when it was written but not wholly confirmed (WriteIni). A journal that could not keep
+// the write changes nothing of that and is only reported in `report`.
 bool WriteInitializationFile(TSettings& settings, std::string* error = nullptr,
                              IniWriteReport* report = nullptr);
 

@@ -5,10 +5,15 @@
 // - a file is taken as a configuration exactly when it has one of the two sections, and a refused
 //   one changes nothing;
 // - a configuration file written from what was read reads back to the same file;
-// - a save that fails leaves the file as it was;
+// - a save that fails leaves the file as it was, whether it was written atomically or in place;
+// - a save in place cut off anywhere leaves the old or the new file once the next start has settled
+//   it, and no rollback copy outlives a save;
 // - WriteIni keeps every line that holds no key it writes byte for byte and in order, its values
 //   read back as written, and a second WriteIni changes nothing and saves nothing;
-// - after any write, the key reads back as written, and a fresh read of the new bytes agrees.
+// - after any write, the key reads back as written, and a fresh read of the new bytes agrees;
+// - a configuration written from what was read keeps every number exactly;
+// - WriteIni refuses, writing nothing, exactly when a name holds CR, LF or NUL or a real's text
+//   would not fit 255 characters.
 #include <fuzzer/FuzzedDataProvider.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -18,6 +23,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -52,9 +58,8 @@ std::string ExpectedRead(std::string_view value) {
 std::string gFolder;
 
 void RemoveFolder() {
-    std::remove((gFolder + "/fuzz.cfg").c_str());
-    std::remove((gFolder + "/fuzz.ini").c_str());
-    ::rmdir(gFolder.c_str());
+    std::error_code ignored;
+    std::filesystem::remove_all(gFolder, ignored);
 }
 
 std::string PathOf(const char* name) {
@@ -64,6 +69,8 @@ std::string PathOf(const char* name) {
         Check(::mkdtemp(pattern.data()) != nullptr, "a private folder can be made");
         gFolder = pattern;
         std::atexit(RemoveFolder);
+        // The rollback copies of the saves in place go there too.
+        ::setenv("XDG_STATE_HOME", (gFolder + "/state").c_str(), 1);
     }
     return gFolder + "/" + name;
 }
@@ -123,18 +130,37 @@ std::vector<std::string_view> KeptLines(std::string_view bytes) {
     return lines;
 }
 
+bool NoRollbackCopies() {
+    std::error_code ignored;
+    return std::filesystem::directory_iterator(files::RollbackFolder(), ignored) ==
+           std::filesystem::directory_iterator();
+}
+
 void AsProfile(const std::string& input) {
     ProfileStore store(input);
     Check(store.Bytes() == input, "an untouched file comes out byte for byte");
     Check(!store.Changed(), "reading changes nothing");
 }
 
+using RowValue = std::variant<int32_t, float, double, std::string>;
+std::vector<RowValue> RowValues(const TSettings& s);
+
+void CheckSameNumbers(const TSettings& a, const TSettings& b) {
+    const std::vector<RowValue> x = RowValues(a), y = RowValues(b);
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        if (!std::holds_alternative<std::string>(x[i]))
+            Check(x[i] == y[i], "a configuration keeps every number exactly");
+    }
+}
+
 // Settings as a configuration file gives them, any numbers and strings with any bytes, made
-// stable: one decimal, strings of at most 255 bytes.
+// stable: strings of at most 255 bytes.
 void SettingsFrom(TSettings& Settings, const std::string& input) {
     Settings = TSettings{};
     ReadConfigFrom(ProfileStore(input), Settings);
+    const TSettings first = Settings;
     ReadConfigFrom(ProfileStore(ConfigText(Settings)), Settings);
+    CheckSameNumbers(first, Settings);
     const std::string second = ConfigText(Settings);
     ReadConfigFrom(ProfileStore(second), Settings);
     Check(ConfigText(Settings) == second, "a written configuration file reads back to itself");
@@ -165,8 +191,6 @@ void AsConfigurationFile(TSettings& Settings, const std::string& input) {
     Check(ConfigText(Settings) == second, "a written configuration reads back to itself");
 }
 
-using RowValue = std::variant<int32_t, float, double, std::string>;
-
 // The values of the configuration's rows in a record.
 std::vector<RowValue> RowValues(const TSettings& s) {
     std::vector<RowValue> values;
@@ -187,6 +211,16 @@ std::vector<RowValue> RowValues(const TSettings& s) {
         }
     }
     return values;
+}
+
+// What the initialization file's text of a real reads back as (one or two decimals).
+RowValue AsIniText(const SettingRow& row, const RowValue& value) {
+    const int decimals = row.ini == ValueFormat::Real2 ? 2 : 1;
+    if (const auto* single = std::get_if<float>(&value))
+        return files::ToSingle(files::RealFromText(files::FixedText(*single, decimals)));
+    if (const auto* real = std::get_if<double>(&value))
+        return files::RealFromText(files::FixedText(*real, decimals));
+    return value;
 }
 
 // What the keys read back as after WriteIni, read as the configuration reads them, against the
@@ -217,7 +251,7 @@ void CheckWrittenValues(const TSettings& written, const std::string& out) {
                 continue;  // the line stays as it was
             want = written.EnableDDC == 1 ? written.DataFormat : written.AdcDataFormat;
         }
-        Check(back[i] == want, "a number reads back as written");
+        Check(back[i] == AsIniText(row, want), "a number reads back as written");
     }
     Check(files::IntegerFromText(store.Read("Option", "DirNumBufWrite", "")) ==
               written.DirNumBufWrite,
@@ -227,14 +261,48 @@ void CheckWrittenValues(const TSettings& written, const std::string& out) {
 void AsInitializationFile(const TSettings& written, const std::string& input) {
     const std::string path = PathOf("fuzz.ini");
     WriteFile(path, input);
+    bool holdable = true;
+    for (const SettingRow* row : RowsOf(FileOf::Ini)) {
+        if (TypeOf(*row) == FieldType::String)
+            holdable =
+                holdable && StringOf(*row, written).find_first_of(std::string_view("\r\n\0", 3)) ==
+                                std::string::npos;
+        else if (row->ini == ValueFormat::Real1 || row->ini == ValueFormat::Real2)
+            holdable = holdable && files::FixedText(RealOf(*row, written),
+                                                    row->ini == ValueFormat::Real2 ? 2 : 1)
+                                           .size() <= 255;
+    }
+    if (!holdable) {
+        Check(!WriteIni(path, written), "what the file cannot hold is refused");
+        Check(ReadFile(path) == input, "a refused write leaves the file as it was");
+        return;
+    }
     // A disk that fills up midway: the save fails, or there was nothing to save, and the file is
-    // as it was either way.
-    files::SetWriteFaultForTesting(files::WriteFault{input.size() % 977});
+    // as it was either way. Every other input is written in place, as in a read-only folder.
+    const bool inPlace = input.size() % 2 == 1;
+    files::SetWriteFaultForTesting({.failAfterBytes = input.size() % 977, .writeInPlace = inPlace});
     WriteIni(path, written);
     files::SetWriteFaultForTesting({});
     Check(ReadFile(path) == input, "a failed save leaves the file as it was");
+    Check(NoRollbackCopies(), "a failed save that put the old bytes back leaves no copy");
+    files::SetWriteFaultForTesting({.writeInPlace = inPlace});
     Check(WriteIni(path, written), "an initialization file is written");
+    files::SetWriteFaultForTesting({});
     const std::string out = ReadFile(path);
+    Check(NoRollbackCopies(), "a save leaves no rollback copy");
+
+    // A save in place killed after any number of bytes, then the next start.
+    WriteFile(path, input);
+    files::SetWriteFaultForTesting(
+        {.writeInPlace = true,
+         .interruptInPlaceAfterBytes = (input.size() * 7) % (out.size() + 2)});
+    WriteIni(path, written);
+    files::SetWriteFaultForTesting({});
+    files::RecoverInterruptedSaves();
+    const std::string settled = ReadFile(path);
+    Check(settled == input || settled == out, "a cut-off save in place is settled whole");
+    Check(NoRollbackCopies(), "the next start leaves no rollback copy");
+    WriteFile(path, out);
 
     // A last line without a line break gets one when something is added after it.
     const std::string ended = input + "\r\n";

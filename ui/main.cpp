@@ -10,6 +10,7 @@
 
 #include "core/errors.h"
 #include "core/settings.h"
+#include "files/file_io.h"
 #include "ui/error_display.h"
 #include "ui/startup.h"
 #include "ui/translations.h"
@@ -47,6 +48,12 @@ int main(int argc, char** argv) {
         if (!options.chooseFolder || !ChooseWorkingFolder(*remembered, AskForWorkingFolder)) {
             SettleWorkingFolder(*remembered, QDir::homePath(), AskForWorkingFolder);
         }
+    }
+
+    // Saves in place that a kill cut off, by this program or the command line, are undone first.
+    for (const std::string& message : files::RecoverInterruptedSaves()) {
+        ShowFileFailure(nullptr, QString::fromUtf8("Запись файла была прервана."),
+                        QString::fromLocal8Bit(message));
     }
 
     try {

@@ -396,12 +396,21 @@ void TGForm::FormCreate(QObject*) {
 }
 
 void TGForm::FormShow(QObject*) {
-    // A missing or unreadable file leaves the defaults, as it always has at start.
+    // A missing file leaves the defaults, as it always has at start. So does one that is there and
+    // cannot be read, but that is said, and the close asks before putting anything in its place.
     const StartupFiles loaded = LoadStartupFiles(Settings, TSettings::StartupConfigName);
     configRead_ = {TSettings::StartupConfigName, loaded.configMissingKeys};
+    startupConfigUnread_ = loaded.config == files::LoadStatus::Failed;
     RememberStartupConfig();
     Refresh();
     SetUpWatching();
+    if (startupConfigUnread_) {
+        ShowFileFailure(this,
+                        Text("Файл настроек ") + QString::fromLatin1(TSettings::StartupConfigName) +
+                            Text(" не считан, в окне настройки по умолчанию. При закрытии окна он "
+                                 "не будет заменён без вопроса."),
+                        FromLocal(loaded.configError));
+    }
 }
 
 void TGForm::FormClose(QObject*) {

@@ -6,7 +6,9 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <utility>
+#include <vector>
 
 #include "core/checks.h"
 #include "core/settings.h"
@@ -27,6 +29,8 @@ class QSettings;
 class QTimer;
 class QUndoStack;
 class TFormKeys;
+class TPlanWindow;
+struct NcoValue;
 enum class RecordingSizeStatus;
 
 class TGForm : public QWidget {
@@ -116,6 +120,9 @@ class TGForm : public QWidget {
     void WireControls();
     // The file dialog of that name, built on its first use.
     QFileDialog* FileDialog(const char* name);
+    // Where the close saves the settings: std.cfg, or, when std.cfg was there at start and could
+    // not be read, what the user answers (replace it, another file, nothing).
+    std::optional<std::string> ConfigToSaveOnClose();
     // The one place where a failure escaping a handler is caught and shown.
     bool RunHandler(const std::function<void()>& handler);
     // A field's text confirmed by Enter (RunConfirm) or by the focus leaving it (RunExit).
@@ -143,6 +150,8 @@ class TGForm : public QWidget {
 
     char decimalSeparator_ = '.';
     bool formShown_ = false;
+    // std.cfg was there at start and could not be read (an I/O error, too large, no settings).
+    bool startupConfigUnread_ = false;
     // A refused field keeps the focus, and until its text is corrected only it and the message
     // box take input: the rest of the window's input is dropped by an application-wide filter
     // (DropsHeldInput), installed only while something is held.
@@ -212,6 +221,25 @@ class TGForm : public QWidget {
     void WrapInScrollArea(QWidget* page);
     // Size and place on the screen: the whole page on a tall screen, scrolling on a short one.
     void FitToScreen();
+
+    // ---- The frequency plan window (ugform_plan.cpp), made on first use ----
+  public:
+    // Makes the plan window on the first call, shows it and brings it forward.
+    TPlanWindow* ShowPlanWindow();
+    // The plan window; null until it is first shown.
+    TPlanWindow* PlanWindow() const { return planWindow_; }
+
+  private:
+    QPushButton* BuildPlanButton();
+    // At the end of every refresh: the plan follows the settings.
+    void ShowPlan();
+    void FocusChannelFrequency(int channel);
+    // A marker dragged (final on release) and the tuning aids' values, through SetChannelFrequency.
+    void PlanRetune(int channel, double frequency, bool final);
+    void PlanFrequencies(const std::vector<NcoValue>& values);
+    TPlanWindow* planWindow_ = nullptr;
+    bool planDragOpen_ = false;
+    bool planDragOutermost_ = false;
 
     QUndoStack* undoStack_ = nullptr;
     // Handler runs in progress: the refresh's own clicks run handlers inside an outer run.

@@ -116,6 +116,23 @@ bool TGForm::StartupConfigChangedOnDisk() const {
 }
 
 bool TGForm::DecideClose() {
+    // A std.cfg that could not be read at start is replaced only when the user says so.
+    if (startupConfigUnread_) {
+        const std::optional<std::string> name = ConfigToSaveOnClose();
+        if (!name) {
+            return true;
+        }
+        if (*name != TSettings::StartupConfigName) {
+            std::string reason;
+            if (!WriteConfig(*name, Settings, &reason)) {
+                ShowFileFailure(this,
+                                Text("Настройки не сохранены: не удалось записать файл ") +
+                                    FromLocal(*name) + u'.',
+                                FromLocal(reason));
+            }
+            return true;
+        }
+    }
     if (StartupConfigChangedOnDisk()) {
         switch (AskChangedOnDisk(this)) {
             case ChangedAnswer::Overwrite:
@@ -128,8 +145,12 @@ bool TGForm::DecideClose() {
     }
     QString what = Text("Настройки не сохранены: не удалось записать файл ") + StartupName() + u'.';
     std::string reason;
-    for (bool saved = WriteConfig(TSettings::StartupConfigName, Settings, &reason); !saved;
-         saved = WriteConfig(TSettings::StartupConfigName, Settings, &reason)) {
+    // Each attempt starts with no reason: a write that succeeds may still leave a warning in it.
+    const auto write = [&] {
+        reason.clear();
+        return WriteConfig(TSettings::StartupConfigName, Settings, &reason);
+    };
+    for (bool saved = write(); !saved; saved = write()) {
         for (;;) {
             const FailedAnswer answer = AskSaveFailed(this, what, FromLocal(reason));
             if (answer == FailedAnswer::Retry) {
@@ -158,6 +179,13 @@ bool TGForm::DecideClose() {
             what = Text("Настройки не сохранены: не удалось записать файл ") + path + u'.';
         }
         what = Text("Настройки не сохранены: не удалось записать файл ") + StartupName() + u'.';
+    }
+    if (!reason.empty()) {
+        // Written, but the flush after the rename could not be confirmed.
+        ShowFileFailure(this,
+                        Text("Настройки сохранены, но не всё удалось подтвердить: ") +
+                            StartupName(),
+                        FromLocal(reason));
     }
     RememberStartupConfig();
     return true;

@@ -233,4 +233,11 @@ void TGForm::Button9Click(QObject*) {
         return;
     }
     ShowIniWritten(report);
+    // A save clears the reason first: what is left is the write's warning.
+    if (!reason.empty()) {
+        ShowFileFailure(this,
+                        Text("Файл инициализации записан, но не всё удалось подтвердить: ") +
+                            QString::fromLatin1(TSettings::IniFileName),
+                        FromLocal(reason));
+    }
 }

@@ -119,7 +119,8 @@ inline void GiveToOrdinaryUser([[maybe_unused]] const std::string& path) {
 }
 
 // Every test runs in a fresh folder of its own (ctest runs tests in parallel), made the working
-// directory, with a record of its own holding the defaults and no injected fault.
+// directory, with a record of its own holding the defaults and no injected fault. Rollback copies
+// of writes in place go to a second fresh folder (XDG_STATE_HOME), which "nobody" may write too.
 class FileTest : public ::testing::Test {
   protected:
     TSettings Settings;
@@ -128,6 +129,12 @@ class FileTest : public ::testing::Test {
         previous_ = std::filesystem::current_path();
         folder_ = MakeScratchFolder();
         ASSERT_FALSE(folder_.empty());
+        state_ = MakeScratchFolder();
+        ASSERT_FALSE(state_.empty());
+        GiveToOrdinaryUser(state_.string());
+#ifndef _WIN32
+        ::setenv("XDG_STATE_HOME", state_.c_str(), 1);
+#endif
         std::filesystem::current_path(folder_);
         files::SetWriteFaultForTesting({});
         files::FileOperationCountsForTesting() = {};
@@ -145,6 +152,7 @@ class FileTest : public ::testing::Test {
         std::filesystem::permissions(folder_, std::filesystem::perms::owner_all,
                                      std::filesystem::perm_options::add, ignored);
         std::filesystem::remove_all(folder_, ignored);
+        std::filesystem::remove_all(state_, ignored);
     }
 
     // Names in the folder, the temporary files a failed save must not leave behind included.
@@ -156,7 +164,20 @@ class FileTest : public ::testing::Test {
         return names;
     }
 
+#ifndef _WIN32
+    // The rollback copies kept now (file names).
+    std::vector<std::string> RollbackCopies() const {
+        std::vector<std::string> names;
+        std::error_code ignored;
+        for (const auto& entry : std::filesystem::directory_iterator(
+                 std::filesystem::path(files::RollbackFolder()), ignored))
+            names.push_back(entry.path().filename().string());
+        return names;
+    }
+#endif
+
     std::filesystem::path folder_;
+    std::filesystem::path state_;
     std::filesystem::path previous_;
 };
 

@@ -9,6 +9,7 @@
 #include <variant>
 
 #include "core/errors.h"
+#include "core/setting_catalogue.h"
 #include "file_test_support.h"
 #include "files/config_keys.h"
 #include "files/profile_store.h"
@@ -133,19 +134,50 @@ TEST_F(ConfigFile, ReadingTheDefaultsFileRestoresTheDefaults) {
     EXPECT_EQ(Settings.DDCProgramFile, defaults.DDCProgramFile);
 }
 
-TEST_F(ConfigFile, RealsKeepOneDecimal) {
-    Settings.ComparatorThresholdSDX = 1.26f;
-    Settings.FrequencyNCO[0] = 0.25f;  // an exact tie rounds to even
-    Settings.ExternalClockValue = 0.35;
-    ASSERT_TRUE(WriteConfig("r.cfg", Settings));
-    const std::string text = ReadBytes("r.cfg");
-    EXPECT_NE(text.find("\r\nComparatorThresholdSDX= 1.3\r\n"), std::string::npos);
-    EXPECT_NE(text.find("\r\nFrequencyNCO0= 0.2\r\n"), std::string::npos);
-    EXPECT_NE(text.find("\r\nExternalClockValue= 0.3\r\n"), std::string::npos);
-    ASSERT_TRUE(ReadConfig("r.cfg", Settings));
-    EXPECT_EQ(Settings.ComparatorThresholdSDX, 1.3f);
-    EXPECT_EQ(Settings.FrequencyNCO[0], 0.2f);
-    EXPECT_EQ(Settings.ExternalClockValue, 0.3);
+// Reals keep one decimal wherever that holds the value (so files written before read and write
+// byte for byte), and otherwise the fewest digits that read back the same value.
+TEST_F(ConfigFile, RealsReadBackAsTheyWereGiven) {
+    struct Case {
+        const char* key;
+        double value;  // a single-precision row takes it as a float
+        const char* text;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"ComparatorThresholdSDX", 1.3,           "1.3"},
+        {"ComparatorThresholdSDX", 0.75,          "0.75"},
+        {"ComparatorThresholdSDX", 1.25,          "1.25"},
+        {"ComparatorThresholdSDX", 0.04,          "0.04"},
+        {"ComparatorThresholdSDX", -2.5,          "-2.5"},
+        {"FrequencyNCO0",          0.25,          "0.25"},
+        {"FrequencyNCO0",          5000000,       "5000000.0"},
+        {"FrequencyNCO0",          16777217,      "16777216.0"},  // as the float holds it
+        // The one float whose own shortest text, read as a double, narrows to its neighbour.
+        {"FrequencyNCO0",          0x1.5c87fap-84, "7.038530691851209e-26"},
+        {"ExternalClockValue",     110000000,     "110000000.0"},
+        {"ExternalClockValue",     0.35,          "0.35"},
+        {"ExternalClockValue",     0.1 + 0.2,     "0.30000000000000004"},
+        {"ExternalClockValue",     1e-7,          "1.0e-07"},
+        {"ExternalClockValue",     1e22,          "10000000000000000000000.0"},
+        {"ExternalClockValue",     DBL_MAX,       "1.7976931348623157e+308"},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        const SettingRow& row = *FindSetting(c.key);
+        Settings = TSettings{};
+        if (TypeOf(row) == FieldType::Single)
+            SingleOf(row, Settings) = static_cast<float>(c.value);
+        else
+            DoubleOf(row, Settings) = c.value;
+        const TSettings written = Settings;
+        ASSERT_TRUE(WriteConfig("r.cfg", Settings));
+        const std::string line = "\r\n" + std::string(c.key) + "= " + c.text + "\r\n";
+        EXPECT_NE(ReadBytes("r.cfg").find(line), std::string::npos) << c.key << " " << c.text;
+        Settings = TSettings{};
+        ASSERT_TRUE(ReadConfig("r.cfg", Settings));
+        EXPECT_EQ(RealOf(row, Settings), RealOf(row, written)) << c.key << " " << c.text;
+        EXPECT_EQ(ConfigText(Settings), ReadBytes("r.cfg")) << c.text;
+    }
 }
 
 TEST_F(ConfigFile, APartialFileSetsEverythingElseToZero) {

@@ -52,6 +52,59 @@ TEST_F(AtomicWrite, ReplacesAFileAndKeepsItsPermissions) {
     EXPECT_EQ(FolderEntries(), std::vector<std::string>{"a.cfg"});
 }
 
+// Root may give a file away: the saved file keeps its owner and group. Others own what they save.
+TEST_F(AtomicWrite, KeepsTheOwnerOfAFileRootSaves) {
+    WriteBytes("a.cfg", kOriginal);
+    file_tests::GiveToOrdinaryUser("a.cfg");
+    struct stat before {
+    }, after{};
+    ASSERT_EQ(::stat("a.cfg", &before), 0);
+    ASSERT_TRUE(files::WriteFileAtomically("a.cfg", kNew, nullptr));
+    ASSERT_EQ(::stat("a.cfg", &after), 0);
+    EXPECT_EQ(after.st_uid, before.st_uid);
+    EXPECT_EQ(after.st_gid, before.st_gid);
+    EXPECT_NE(after.st_ino, before.st_ino);  // replaced, not written in place
+}
+
+// A read-only file in a folder its user may write: the rename could replace it, and must not.
+TEST_F(AtomicWrite, AReadOnlyFileInAWritableFolderIsRefused) {
+    fs::permissions(folder_, fs::perms::owner_all | fs::perms::others_exec);
+    fs::create_directory("mine");
+    WriteBytes("mine/a.cfg", kOriginal);
+    file_tests::GiveToOrdinaryUser("mine");
+    file_tests::GiveToOrdinaryUser("mine/a.cfg");
+    ASSERT_EQ(::chmod("mine/a.cfg", 0444), 0);
+    const std::string outcome = file_tests::AsOrdinaryUser([] {
+        std::string error;
+        return files::WriteFileAtomically("mine/a.cfg", kNew, &error) ? "written" : error;
+    });
+    EXPECT_EQ(outcome, "cannot write \"mine/a.cfg\": Permission denied");
+    EXPECT_EQ(ReadBytes("mine/a.cfg"), kOriginal);
+    EXPECT_EQ(ModeOf("mine/a.cfg"), 0444u);
+}
+
+// What no read would take back is not written, atomically or in place.
+TEST_F(AtomicWrite, RefusesMoreThanAReadTakesBack) {
+    WriteBytes("a.cfg", kOriginal);
+    const std::string tooLarge(files::kMaxFileBytes + 1, 'x');
+    for (const bool inPlace : {false, true}) {
+        files::SetWriteFaultForTesting({.writeInPlace = inPlace});
+        std::string error;
+        EXPECT_FALSE(files::WriteFileAtomically("a.cfg", tooLarge, &error));
+        EXPECT_EQ(error,
+                  "cannot write \"a.cfg\": file too large (16777217 bytes; a settings file is "
+                  "read back only up to 16 MiB)");
+        EXPECT_EQ(ReadBytes("a.cfg"), kOriginal);
+        EXPECT_EQ(FolderEntries(), std::vector<std::string>{"a.cfg"});
+    }
+    files::SetWriteFaultForTesting({});
+    const std::string atTheLimit(files::kMaxFileBytes, 'y');
+    ASSERT_TRUE(files::WriteFileAtomically("a.cfg", atTheLimit, nullptr));
+    std::string read;
+    EXPECT_EQ(files::ReadWholeFile("a.cfg", read, nullptr), files::LoadStatus::Loaded);
+    EXPECT_EQ(read.size(), files::kMaxFileBytes);
+}
+
 TEST_F(AtomicWrite, WritesAnEmptyFile) {
     WriteBytes("a.cfg", kOriginal);
     ASSERT_TRUE(files::WriteFileAtomically("a.cfg", "", nullptr));
@@ -71,11 +124,16 @@ TEST_F(AtomicWrite, FollowsSymbolicLinksToTheirTarget) {
     EXPECT_EQ(FolderEntries(), (std::vector<std::string>{"chain.cfg", "real"}));
 }
 
-TEST_F(AtomicWrite, ADanglingLinkCreatesItsTarget) {
+// A link to a missing file may point into a share that is not mounted now: nothing is created.
+TEST_F(AtomicWrite, ADanglingLinkIsRefused) {
     fs::create_symlink("made.cfg", "link.cfg");
-    ASSERT_TRUE(files::WriteFileAtomically("link.cfg", kNew, nullptr));
+    std::string error;
+    EXPECT_FALSE(files::WriteFileAtomically("link.cfg", kNew, &error));
+    EXPECT_EQ(error,
+              "cannot write \"link.cfg\": it is a symbolic link to \"made.cfg\", which does not "
+              "exist");
     EXPECT_TRUE(fs::is_symlink("link.cfg"));
-    EXPECT_EQ(ReadBytes("made.cfg"), kNew);
+    EXPECT_EQ(FolderEntries(), std::vector<std::string>{"link.cfg"});
 }
 
 TEST_F(AtomicWrite, ALinkLoopFails) {
@@ -125,6 +183,7 @@ TEST_F(AtomicWrite, ANameOfTheFullLengthStillHasRoomForItsTemporaryFile) {
     std::string error;
     ASSERT_TRUE(files::WriteFileAtomically(name, kNew, &error)) << error;
     EXPECT_EQ(ReadBytes(name), kNew);
+    EXPECT_EQ(files::FileOperationCountsForTesting().inPlace, 0);
 }
 
 // A shared folder that its users may not change but whose files they may write. As root the
@@ -274,12 +333,77 @@ TEST_F(AtomicWrite, RemovesOnlyItsOwnUnlockedLeftovers) {
     EXPECT_EQ(FolderEntries(), expected);
 }
 
-TEST_F(AtomicWrite, FlushesTheFolderAfterTheRename) {
-    ASSERT_TRUE(files::WriteFileAtomically("a.cfg", kNew, nullptr));
-    ASSERT_TRUE(files::WriteFileAtomically("a.cfg", kOriginal, nullptr));
-    EXPECT_EQ(files::FileOperationCountsForTesting().folderSyncs, 2);
-    EXPECT_EQ(files::FileOperationCountsForTesting().inPlace, 0);
+// Every flush a save relies on is done, and a failing one is told: before the rename (or while
+// the file is written in place) as a failure with the file as it was, after it as a warning.
+struct FlushCase {
+    const char* what;
+    WriteFault fault;
+    bool saved;
+    std::string error;  // the rollback folder (and a copy's name in it) as "<copy>"
+    std::string bytes;  // the file afterwards
+    int fileFlushes, folderFlushes, rollbackFlushes;
+    std::size_t copiesLeft = 0;  // rollback copies kept for the next start
+};
+
+class SaveFlushes : public FileTest, public ::testing::WithParamInterface<FlushCase> {};
+
+WriteFault InPlace(WriteFault fault) {
+    fault.writeInPlace = true;
+    return fault;
 }
+
+TEST_P(SaveFlushes, AreDoneAndTheirFailuresTold) {
+    const FlushCase& c = GetParam();
+    WriteBytes("a.cfg", kOriginal);
+    files::SetWriteFaultForTesting(c.fault);
+    std::string error;
+    EXPECT_EQ(files::WriteFileAtomically("a.cfg", kNew, &error), c.saved);
+    const std::string state = files::RollbackFolder();
+    if (const std::size_t at = error.find(state); at != std::string::npos)
+        error.replace(at, error.find('"', at) - at, "<copy>");
+    EXPECT_EQ(error, c.error);
+    EXPECT_EQ(ReadBytes("a.cfg"), c.bytes);
+    EXPECT_EQ(FolderEntries(), std::vector<std::string>{"a.cfg"});
+    const files::FileOperationCounts counts = files::FileOperationCountsForTesting();
+    EXPECT_EQ(counts.fileFlushes, c.fileFlushes);
+    EXPECT_EQ(counts.folderSyncs, c.folderFlushes);
+    EXPECT_EQ(counts.rollbackFlushes, c.rollbackFlushes);
+    EXPECT_EQ(RollbackCopies().size(), c.copiesLeft);
+    // A failed flush of the file put back in place leaves the copy; the next start finds the old
+    // bytes there and drops it without a word.
+    files::SetWriteFaultForTesting({});
+    EXPECT_EQ(files::RecoverInterruptedSaves(), std::vector<std::string>{});
+    EXPECT_EQ(RollbackCopies(), std::vector<std::string>{});
+    EXPECT_EQ(ReadBytes("a.cfg"), c.bytes);
+}
+
+const std::string kIoError = "cannot write \"a.cfg\": Input/output error";
+
+INSTANTIATE_TEST_SUITE_P(
+    Flushes, SaveFlushes,
+    ::testing::Values(
+        FlushCase{"atomic", {}, true, "", kNew, 1, 1, 0},
+        FlushCase{"atomic_file", WriteFault{.failFlush = files::Flush::File}, false, kIoError,
+                  kOriginal, 0, 0, 0},
+        FlushCase{"atomic_folder", WriteFault{.failFlush = files::Flush::Folder}, true,
+                  "\"a.cfg\" was written, but its folder could not be flushed to disk "
+                  "(Input/output error): a power cut now may bring the old file back",
+                  kNew, 1, 0, 0},
+        FlushCase{"in_place", InPlace({}), true, "", kNew, 1, 0, 2},
+        FlushCase{"in_place_file", InPlace({.failFlush = files::Flush::File}), false,
+                  kIoError +
+                      "; the bytes it held before could not all be put back, and are put back from "
+                      "\"<copy>\" at the next start",
+                  kOriginal, 0, 0, 2, 1},
+        FlushCase{"in_place_rollback", InPlace({.failFlush = files::Flush::Rollback}), false,
+                  "cannot write \"a.cfg\": its old bytes cannot be kept in \"<copy>\" while it "
+                  "is written in place (Input/output error)",
+                  kOriginal, 0, 0, 0},
+        FlushCase{"in_place_close", InPlace({.failFinalClose = true}), true,
+                  "\"a.cfg\" was written, but closing it failed (Input/output error): check that "
+                  "it holds what was saved",
+                  kNew, 1, 0, 2}),
+    [](const auto& info) { return std::string(info.param.what); });
 
 // A path just short of the system's 4096-byte limit leaves no room for a temporary name 13 bytes
 // longer; the save names its temporary file relative to the folder and stays atomic.
@@ -331,14 +455,29 @@ TEST_F(WholeFileRead, TellsMissingFromFailed) {
     EXPECT_EQ(error, "cannot read \"fifo\": not a regular file");
 }
 
+// Failures that are not a missing file: one "nobody" may not read (root reads anything, so the
+// read runs as "nobody"), and a path through a plain file, which stops root too.
 TEST_F(WholeFileRead, AnUnreadableFileFails) {
-    if (RunningAsRoot())
-        GTEST_SKIP() << "root may read any file";
+    fs::permissions(folder_, fs::perms::owner_all | fs::perms::others_exec);
     WriteBytes("a.cfg", kOriginal);
+    file_tests::GiveToOrdinaryUser("a.cfg");
     ASSERT_EQ(::chmod("a.cfg", 0), 0);
+    const std::string outcome = file_tests::AsOrdinaryUser([] {
+        std::string read, error;
+        std::string outcome;
+        for (const char* path : {"a.cfg", "a.cfg/b.cfg"}) {
+            const files::LoadStatus status = files::ReadWholeFile(path, read, &error);
+            outcome +=
+                (status == files::LoadStatus::Failed ? "failed: " : "not failed: ") + error + "\n";
+        }
+        return outcome;
+    });
+    EXPECT_EQ(outcome,
+              "failed: cannot read \"a.cfg\": Permission denied\n"
+              "failed: cannot read \"a.cfg/b.cfg\": Not a directory\n");
     std::string read, error;
-    EXPECT_EQ(files::ReadWholeFile("a.cfg", read, &error), files::LoadStatus::Failed);
-    EXPECT_EQ(error, "cannot read \"a.cfg\": Permission denied");
+    EXPECT_EQ(files::ReadWholeFile("a.cfg/b.cfg", read, &error), files::LoadStatus::Failed);
+    EXPECT_EQ(error, "cannot read \"a.cfg/b.cfg\": Not a directory");
 }
 
 TEST_F(WholeFileRead, RefusesAHugeFile) {

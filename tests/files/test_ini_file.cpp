@@ -6,6 +6,7 @@
 #include <string>
 
 #include "file_test_support.h"
+#include "files/config_file.h"
 #include "files/profile_store.h"
 
 namespace fs = std::filesystem;
@@ -243,6 +244,46 @@ TEST_F(IniFile, AFailedWriteLeavesTheFileUnchanged) {
     files::SetWriteFaultForTesting(files::WriteFault{{}, files::WriteFault::BeforeRename::Stop});
     EXPECT_FALSE(WriteIni("exam_ddc.ini", Settings));
     EXPECT_EQ(ReadBytes("exam_ddc.ini"), Fixture("exam_ddc_in.ini"));
+}
+
+// A configuration file may give what the initialization file cannot hold: a name with a line
+// break or a NUL (its line would end there, and a reader ending lines at CR would see a new
+// section), a real whose text would come back cut. The write refuses it, naming the key, and
+// writes nothing; the neighbours just inside are written.
+TEST_F(IniFile, WhatTheFileCannotHoldIsRefused) {
+    struct Case {
+        std::string line;   // of the configuration
+        std::string error;  // after `cannot write "exam_ddc.ini": `, or "" for written
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"[Option]\r\nDirFileName= exam.bin\r[device0_tessaro0]\rDither= 0",
+            "DirFileName holds a CR character, which the file cannot hold"},
+        {"[device0_tessaro0]\r\nDDCProgramFile= IsGsm\0.prg"s,
+            "DDCProgramFile holds a NUL character, which the file cannot hold"},
+        {"[device0_tessaro0]\r\nDDCProgramFile= PRGFILES\\IsGsm.prg", ""},
+        {"[device0_tessaro0]\r\nExternalClockValue= 1e400",
+            "ExternalClockValue 1.7976931348623157e+308 is too large for the settings files"},
+        {"[device0_tessaro0]\r\nExternalClockValue= 1e254",
+            "ExternalClockValue 1.0e+254 is too large for the settings files"},
+        {"[device0_tessaro0]\r\nExternalClockValue= 1e253", ""},  // 255 characters
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        WriteBytes("c.cfg", c.line + "\r\n");
+        Settings = TSettings{};
+        ASSERT_TRUE(ReadConfig("c.cfg", Settings)) << c.line;
+        WriteBytes("exam_ddc.ini", Fixture("exam_ddc_in.ini"));
+        std::string error;
+        EXPECT_EQ(WriteIni("exam_ddc.ini", Settings, &error), c.error.empty()) << c.line;
+        if (c.error.empty())
+            continue;
+        EXPECT_EQ(error, "cannot write \"exam_ddc.ini\": " + c.error);
+        EXPECT_EQ(ReadBytes("exam_ddc.ini"), Fixture("exam_ddc_in.ini"));
+        fs::remove("exam_ddc.ini");
+        EXPECT_FALSE(WriteIni("exam_ddc.ini", Settings));
+        EXPECT_FALSE(fs::exists("exam_ddc.ini"));
+    }
 }
 
 TEST_F(IniFile, AFolderInPlaceOfTheFileFails) {

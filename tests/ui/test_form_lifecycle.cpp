@@ -4,12 +4,17 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
+#include "files/file_io.h"
 #include "tests/ui/support_form.h"
 #include "ui/error_display.h"
 #include "ui/ugform.h"
@@ -108,6 +113,92 @@ TEST_F(FormLifecycleTest, ShowingAgainDoesNotReloadTheFiles) {
     EXPECT_EQ(form_->Settings.SamplesPerChannel, 1024);
 }
 
+// A std.cfg that is there but cannot be read (too large, no settings in it) leaves the defaults
+// in the window; the start says so, and the close asks before putting them in its place.
+struct UnreadConfig {
+    const char* name;
+    bool tooLarge;  // else a text file with no settings section
+    const char* reason;
+    std::vector<QMessageBox::StandardButton> answers;  // to the close's question, in turn
+    bool replaced;                                     // std.cfg holds the defaults afterwards
+    const char* elsewhere;                             // the file chosen instead, or null
+};
+
+class UnreadStdCfg : public FormLifecycleTest,
+                     public ::testing::WithParamInterface<UnreadConfig> {};
+
+TEST_P(UnreadStdCfg, IsToldAtStartAndNotReplacedUnasked) {
+    const UnreadConfig& c = GetParam();
+    QByteArray original = "notes about the run\r\n";
+    if (c.tooLarge) {
+        QFile file(Path("std.cfg"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(file.resize(17 << 20));  // sparse
+        file.close();
+    } else {
+        WriteBytes(Path("std.cfg"), original);
+    }
+    ShowForm();
+    std::vector<SeenMessageBox> boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].text.contains(U("Файл настроек std.cfg не считан")))
+        << boxes[0].text.toStdString();
+    EXPECT_TRUE(boxes[0].text.contains(QString::fromLatin1(c.reason)))
+        << boxes[0].text.toStdString();
+    EXPECT_EQ(W<QLineEdit>("Edit21")->text(), "exam.bin");  // the defaults
+
+    for (const QMessageBox::StandardButton answer : c.answers)
+        modals_->AnswerNextBox(answer);
+    if (c.elsewhere)
+        modals_->AcceptNextDialog("SaveDialog3", Path(c.elsewhere));
+    else if (std::count(c.answers.begin(), c.answers.end(), QMessageBox::Save) > 0)
+        modals_->CancelNextDialog("SaveDialog3");
+    form_->close();
+    EXPECT_FALSE(form_->isVisible());
+    boxes = Boxes();
+    ASSERT_EQ(boxes.size(), c.answers.size());
+    for (const SeenMessageBox& box : boxes) {
+        EXPECT_TRUE(box.text.contains(U("Заменить его настройками окна?")))
+            << box.text.toStdString();
+        EXPECT_EQ(box.buttons, QMessageBox::Yes | QMessageBox::Save | QMessageBox::Discard);
+    }
+    const QByteArray after = ReadBytes(Path("std.cfg"));
+    if (c.replaced) {
+        EXPECT_TRUE(after.startsWith("[Option]\r\n\r\nSamplesPerChannel= 1024\r\n"));
+    } else if (c.tooLarge) {
+        EXPECT_EQ(after.size(), 17 << 20);
+    } else {
+        EXPECT_EQ(after, original);
+    }
+    if (c.elsewhere) {
+        EXPECT_TRUE(
+            ReadBytes(Path(c.elsewhere)).startsWith("[Option]\r\n\r\nSamplesPerChannel= 1024"));
+    }
+    // Nothing else is written (the names sort so).
+    EXPECT_EQ(QDir(Path(".")).entryList(QDir::Files),
+              (c.elsewhere ? QStringList{c.elsewhere} : QStringList{}) + QStringList{"std.cfg"});
+}
+
+constexpr auto kReplace = QMessageBox::Yes;
+constexpr auto kElsewhere = QMessageBox::Save;
+constexpr auto kDontSave = QMessageBox::Discard;
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, UnreadStdCfg,
+    ::testing::Values(
+        UnreadConfig{"TooLargeReplaced", true, "file too large", {kReplace}, true, nullptr},
+        UnreadConfig{
+            "NoSettingsKept", false, "not a configuration file", {kDontSave}, false, nullptr},
+        UnreadConfig{
+            "TooLargeSavedElsewhere", true, "file too large", {kElsewhere}, false, "kept.cfg"},
+        UnreadConfig{"ElsewhereCancelledThenKept",
+                     false,
+                     "not a configuration file",
+                     {kElsewhere, kDontSave},
+                     false,
+                     nullptr}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(FormLifecycleTest, FailedSaveOnCloseIsReportedAndTheWindowClosesWhenTold) {
     ShowForm();
     MakeDir("std.cfg");  // a folder in the way: the file cannot be written
@@ -118,6 +209,23 @@ TEST_F(FormLifecycleTest, FailedSaveOnCloseIsReportedAndTheWindowClosesWhenTold)
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_TRUE(boxes[0].text.contains("std.cfg")) << boxes[0].text.toStdString();
     EXPECT_TRUE(boxes[0].text.contains(U("не сохранены"))) << boxes[0].text.toStdString();
+}
+
+// Written, but its folder's flush failed: the box says the settings were saved and what could not
+// be confirmed, not that they were lost.
+TEST_F(FormLifecycleTest, ASaveOnCloseNotWhollyConfirmedSaysItWasWritten) {
+    ShowForm();
+    files::SetWriteFaultForTesting({.failFlush = files::Flush::Folder});
+    form_->close();
+    files::SetWriteFaultForTesting({});
+    EXPECT_TRUE(QFile::exists(Path("std.cfg")));
+    const std::vector<SeenMessageBox> boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].text.contains(U("Настройки сохранены, но")))
+        << boxes[0].text.toStdString();
+    EXPECT_TRUE(
+        boxes[0].text.contains("\"std.cfg\" was written, but its folder could not be flushed"))
+        << boxes[0].text.toStdString();
 }
 
 TEST_F(FormLifecycleTest, FailedIniWriteIsReportedAndChangesNothing) {
