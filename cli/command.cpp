@@ -1,10 +1,8 @@
 #include "cli/command.h"
 
-#include <cstdio>
-#include <filesystem>
-#include <system_error>
-
+#include "cli/console.h"
 #include "files/config_file.h"
+#include "files/native_path.h"
 
 namespace cli {
 
@@ -21,7 +19,7 @@ void Describe(CLI::App& app, const std::string& details) {
 }
 
 void Print(std::string_view text) {
-    std::fwrite(text.data(), 1, text.size(), stdout);
+    WriteText(stdout, text);
 }
 
 void Notice(std::string message) {
@@ -35,9 +33,15 @@ void Notice(std::string message) {
 
 namespace {
 
+// Whether something is at the name. One the system cannot tell about (a folder that may not be
+// searched, a path through a regular file) is a Failure: taken for missing, the defaults would
+// replace what is there.
 bool Exists(const std::string& name) {
-    std::error_code ignored;
-    return std::filesystem::exists(std::filesystem::symlink_status(name, ignored));
+    std::string reason;
+    const files::NameState state = files::StateOf(name, &reason);
+    if (state == files::NameState::Unknown)
+        throw Failure("cannot read \"" + name + "\": " + reason);
+    return state == files::NameState::Present;
 }
 
 std::string NotFound(const std::string& name) {
@@ -57,6 +61,10 @@ StartupFiles OpenAsWindow(TSettings& settings, const std::optional<std::string>&
     if (files.ini == files::LoadStatus::Failed)
         throw Failure(files.iniError);
     return files;
+}
+
+ConfigRead ConfigReadOf(const StartupFiles& files, const std::optional<std::string>& config) {
+    return {config.value_or(TSettings::StartupConfigName), files.configMissingKeys};
 }
 
 void LoadConfiguration(TSettings& settings, const std::string& config, bool mayBeMissing) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/checks.h"
 #include "files/session.h"
 
 namespace cli {
@@ -40,6 +41,7 @@ std::unique_ptr<Command> MakeSetCommand(CLI::App& parent);
 std::unique_ptr<Command> MakeApplyCommand(CLI::App& parent);
 std::unique_ptr<Command> MakeDiffCommand(CLI::App& parent);
 std::unique_ptr<Command> MakeCheckCommand(CLI::App& parent);
+std::unique_ptr<Command> MakeGetCommand(CLI::App& parent);
 
 // What the program and each subcommand's --help end with: exit statuses, errors, numbers.
 extern const char* const kCommonHelp;
@@ -59,6 +61,9 @@ void Notice(std::string message);
 // that is there but cannot be read is a Failure: a script must not go on with defaults where the
 // user's settings were meant.
 StartupFiles OpenAsWindow(TSettings& settings, const std::optional<std::string>& config);
+
+// The configuration OpenAsWindow read and the keys it lacked, as the checks take it.
+ConfigRead ConfigReadOf(const StartupFiles& files, const std::optional<std::string>& config);
 
 // `settings` as a configuration file alone gives them: the defaults, then `config`, which must
 // exist unless `mayBeMissing`. Throws Failure when it cannot be read.

@@ -3,7 +3,9 @@
 #include <string>
 
 #include "cli/command.h"
+#include "cli/config_input.h"
 #include "cli/setting_text.h"
+#include "cli/terminal_text.h"
 #include "core/checks.h"
 #include "files/disk_view.h"
 
@@ -26,19 +28,23 @@ class CheckCommand : public Command {
                  "then CONFIG, then exam_ddc.ini) and run the window's pre-flight checks: NCO "
                  "frequencies against half the clock, the data format, the comparator threshold, "
                  "the DDC program file, the recording folder, free space and size, the ADC of "
-                 "each channel, the clock, values the window does not offer, and exam_ddc.ini "
-                 "itself. One finding a line: severity, id, keys, then the message. With --json, "
+                 "each channel, the clock, values the window does not offer, exam_ddc.ini "
+                 "itself (missing, lacking keys, sections or keys held twice) and the keys CONFIG "
+                 "lacks (read as 0). One finding a line: severity, id, keys, then the message. "
+                 "With --json, "
                  "an array of objects with id, severity, keys and message.\n"
                  "Exit status of check: 0 no finding, 1 warnings only, 2 any error or a "
                  "configuration that could not be loaded.");
-        app->add_option("CONFIG", config_, "Configuration file (default: std.cfg)");
+        app->add_option("CONFIG", config_,
+                        "Configuration file (default: std.cfg); - reads it from standard input");
         app->add_flag("--json", json_, "Print the findings as a JSON array");
     }
 
     int Run() override {
-        OpenAsWindow(settings_, config_);
+        const StartupFiles files = OpenAsWindowFrom(settings_, config_);
         const DiskView disk;
-        const std::vector<Finding> findings = RunChecks({settings_, disk});
+        const ConfigRead configRead = ConfigReadOf(files, config_);
+        const std::vector<Finding> findings = RunChecks({settings_, disk, nullptr, &configRead});
         if (json_) {
             nlohmann::ordered_json document = nlohmann::ordered_json::array();
             for (const Finding& f : findings) {
@@ -49,14 +55,14 @@ class CheckCommand : public Command {
                 item["message"] = f.message;
                 document.push_back(std::move(item));
             }
-            Print(JsonText(document) + "\n");
+            Show(JsonText(document));
         } else {
             for (const Finding& f : findings) {
                 std::string keys;
                 for (const std::string& key : f.keys)
                     keys += (keys.empty() ? "" : ",") + key;
-                Print(std::string(SeverityName(f.severity)) + " " + f.id + " " + keys + ": " +
-                      f.message + "\n");
+                Show(std::string(SeverityName(f.severity)) + " " + f.id + " " + keys + ": " +
+                     f.message + "\n");
             }
         }
         const std::optional<Severity> worst = WorstSeverity(findings);

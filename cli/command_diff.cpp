@@ -4,7 +4,9 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/config_input.h"
 #include "cli/setting_text.h"
+#include "cli/terminal_text.h"
 #include "files/config_keys.h"
 
 namespace cli {
@@ -35,7 +37,7 @@ Value ValueOf(const SettingRow& row, const TSettings& settings) {
 
 Loaded Load(const std::string& config) {
     TSettings settings;
-    LoadConfiguration(settings, config, false);
+    LoadConfigurationFrom(settings, config, false);
     Loaded loaded;
     const auto fileTexts = ConfigFileTexts(settings);
     const auto rows = RowsOf(FileOf::Config);
@@ -57,8 +59,10 @@ class DiffCommand : public Command {
                  "such as 0xFF and 255, or the letter case of keys, are no differences. Prints one "
                  "line per differing key, \"Key: a -> b\"; exit status 0 when none differs, 1 when "
                  "some do.");
-        app->add_option("A", a_, "First configuration file")->required();
-        app->add_option("B", b_, "Second configuration file")->required();
+        app->add_option("A", a_, "First configuration file; - reads it from standard input")
+            ->required();
+        app->add_option("B", b_, "Second configuration file; - reads it from standard input")
+            ->required();
         app->add_flag(
             "--json", json_,
             "Print one JSON object keyed by differing key, each {\"a\": ..., \"b\": ...}");
@@ -76,19 +80,34 @@ class DiffCommand : public Command {
             const std::string key = rows[i]->key;
             // Reals the file spells alike (1.26 and 1.3 both as 1.3) are shown exactly.
             const bool sameSpelling = a.fileTexts[i] == b.fileTexts[i];
-            text += key + ": " + (sameSpelling ? a.exactTexts[i] : a.fileTexts[i]) + " -> " +
-                    (sameSpelling ? b.exactTexts[i] : b.fileTexts[i]) + "\n";
+            std::string shownA =
+                ForReader(sameSpelling ? a.exactTexts[i] : a.fileTexts[i], Reader::Person);
+            std::string shownB =
+                ForReader(sameSpelling ? b.exactTexts[i] : b.fileTexts[i], Reader::Person);
+            // A name decoded from Windows-1251 may read as its UTF-8 spelling does.
+            if (shownA == shownB && TypeOf(*rows[i]) == FieldType::String) {
+                const char* encoding = "";
+                DecodedName(a.fileTexts[i], &encoding);
+                shownA += std::string(" (") + encoding + ")";
+                DecodedName(b.fileTexts[i], &encoding);
+                shownB += std::string(" (") + encoding + ")";
+            }
+            text += key + ": " + shownA + " -> " + shownB + "\n";
             nlohmann::ordered_json pair = nlohmann::ordered_json::object();
             for (const auto& [side, loaded] : {std::pair{"a", &a}, std::pair{"b", &b}}) {
                 for (const auto& [name, value] : loaded->json.items()) {
                     if (name.starts_with(key) &&
-                        (name == key || name == key + "Hex" || name == key + "Bytes"))
+                        (name == key || name == key + "Hex" || name == key + "Bytes" ||
+                         name == key + "Encoding"))
                         pair[side + name.substr(key.size())] = value;
                 }
             }
             document[key] = pair;
         }
-        Print(json_ ? JsonText(document) : text);
+        if (json_)
+            Show(JsonText(document));
+        else
+            Show(text, Reader::Person);
         return text.empty() ? kDone : kDifferent;
     }
 

@@ -2,12 +2,11 @@
 #include <string>
 #include <vector>
 
+#include "cli/assignments.h"
 #include "cli/command.h"
+#include "cli/terminal_text.h"
 #include "core/checks.h"
-#include "core/errors.h"
-#include "core/number_text.h"
 #include "files/config_file.h"
-#include "files/config_keys.h"
 
 namespace cli {
 namespace {
@@ -23,9 +22,15 @@ class SetCommand : public Command {
             "(a new file replaces the old one whole). Keys are the configuration file's, in any "
             "letter case; values are checked as the window checks them: numbers with a point as "
             "separator, masks also as 0x hexadecimal, lists and switches only with the values the "
-            "window offers, DDCChannelMask never 0. All or nothing: the first refused assignment "
-            "is reported with its key and CONFIG stays as it was. A CONFIG that does not exist "
-            "yet starts from the defaults. exam_ddc.ini is neither read nor written.");
+            "window offers, DDCChannelMask never 0. A value CONFIG holds already is never "
+            "refused, even one the window does not offer: what show --json printed can always "
+            "be set back. The keys show --json adds are taken too: <Key>Hex, <Key>Encoding "
+            "(utf-8 or windows-1251: the name is given in UTF-8 and stored in that encoding), "
+            "<Key>Bytes (the exact bytes in hexadecimal) and format=1. DirSamplesPerChannel is "
+            "checked, but a configuration does not keep it (apply takes it). All or nothing: the "
+            "first refused assignment is reported with its key and CONFIG stays as it was. A "
+            "CONFIG that does not exist yet starts from the defaults. exam_ddc.ini is neither "
+            "read nor written. What single precision keeps of a frequency is said on stderr.");
         app->add_option("CONFIG", config_, "Configuration file to change")->required();
         app->add_option("KEY=VALUE", assignments_, "Assignments, applied in order")
             ->required()
@@ -34,53 +39,26 @@ class SetCommand : public Command {
 
     int Run() override {
         LoadConfiguration(settings_, config_, true);
-        for (const std::string& assignment : assignments_) {
-            const std::size_t equals = assignment.find('=');
-            if (equals == std::string::npos)
-                throw Failure(config_ + ": '" + assignment + "' is not KEY=VALUE");
-            const std::string key = assignment.substr(0, equals);
-            const SettingRow* row = FindConfigSetting(key);
-            if (row == nullptr)
-                throw Failure(config_ + ": " + key + " is not a key of a configuration file");
-            try {
-                const std::string_view text = std::string_view(assignment).substr(equals + 1);
-                SetSettingFromText(*row, settings_, text);
-                NotePrecision(*row, text);
-            } catch (const SettingsError& e) {
-                // The message names the key already when it is about the key's own values.
-                const std::string message = e.what();
-                throw Failure(config_ + ": " +
-                              (message.starts_with(row->key) ? "" : row->key + std::string(": ")) +
-                              message);
-            }
-        }
+        const Assigned assigned = ApplyAssignments(settings_, assignments_, config_);
         std::string error;
         if (!WriteConfig(config_, settings_, &error))
             throw Failure(error);
         if (!error.empty())
             Notice(error);
         // Saved as asked; what single precision kept instead is said as check says it.
-        for (const Finding& f : precision_) {
-            Print(std::string(SeverityName(f.severity)) + " " + f.id + " " + f.keys[0] + ": " +
-                  f.message + "\n");
+        for (const Finding& f : assigned.precision) {
+            Note(std::string(SeverityName(f.severity)) + " " + f.id + " " + f.keys[0] + ": " +
+                 f.message + "\n");
+        }
+        if (assigned.samplesPerChannel) {
+            Note(
+                "note: DirSamplesPerChannel is not kept in a configuration file; "
+                "\"apply DirSamplesPerChannel=N\" writes it into exam_ddc.ini\n");
         }
         return kDone;
     }
 
   private:
-    // A frequency held in single precision that keeps another whole number of hertz than given.
-    void NotePrecision(const SettingRow& row, std::string_view text) {
-        if (TypeOf(row) != FieldType::Single)
-            return;
-        const std::string key = row.key;
-        if (key != "FreqNC0" && !key.starts_with("FrequencyNCO"))
-            return;
-        std::erase_if(precision_, [&](const Finding& f) { return f.keys[0] == key; });
-        if (auto f = NcoPrecisionFinding(key, ParseReal(text, '.'), SingleOf(row, settings_)))
-            precision_.push_back(std::move(*f));
-    }
-
-    std::vector<Finding> precision_;
     TSettings settings_;
     std::string config_;
     std::vector<std::string> assignments_;

@@ -3,13 +3,18 @@
 #include <string>
 
 #include "cli/command.h"
+#include "cli/config_input.h"
 #include "cli/setting_text.h"
+#include "cli/terminal_text.h"
 #include "core/recording_size.h"
 #include "files/config_keys.h"
 #include "files/file_text.h"
 
 namespace cli {
 namespace {
+
+// The version of show --json's layout; a change that would mislead an older reader raises it.
+constexpr int kJsonFormat = 1;
 
 struct StatusText {
     RecordingSizeStatus status;
@@ -59,20 +64,27 @@ class ShowCommand : public Command {
             "Load as the window does when it opens in the working directory (the defaults, then "
             "CONFIG, then DirFileBufSize and InternalClockValue from exam_ddc.ini) and print every "
             "setting: its key in the configuration file, its value as the file spells it, its "
-            "unit and meaning; then the recording size (buffers, actual samples per channel, file "
+            "unit and meaning (after a warning naming the keys CONFIG lacks, read as 0); then the "
+            "recording size (buffers, actual samples per channel, file "
             "size).");
         app->add_option("CONFIG", config_,
                         "Configuration file read in place of std.cfg; it must exist (a missing "
-                        "std.cfg gives the defaults, as in the window)");
+                        "std.cfg gives the defaults, as in the window); - reads it from standard "
+                        "input");
         app->add_flag("--json", json_,
-                      "Print one JSON object keyed by file key instead: numbers as numbers, "
-                      "masks also as \"0x\" text under <Key>Hex, names that are not UTF-8 also "
-                      "as hexadecimal bytes under <Key>Bytes; then the objects \"exam_ddc.ini\" "
-                      "and \"recording\"");
+                      "Print one JSON object instead: \"format\": 1, then each setting by its "
+                      "file key, numbers as numbers, masks also as \"0x\" text under <Key>Hex, "
+                      "names as UTF-8 text with <Key>Encoding (\"utf-8\" or \"windows-1251\", "
+                      "the encoding of the file's bytes) and, for a name that is not UTF-8, its "
+                      "bytes in hexadecimal under <Key>Bytes; then the objects \"configuration\" (file, found, missingKeys: the keys the file lacked), \"exam_ddc.ini\" "
+                      "(found, DirFileBufSize, InternalClockValue) and \"recording\" (status, "
+                      "DirSamplesPerChannel, DirNumBufWrite, DirRealSamplesPerChannel, "
+                      "DirFileSizeKB). Every top-level key that is no object goes back into set "
+                      "as KEY=VALUE.");
     }
 
     int Run() override {
-        const StartupFiles files = OpenAsWindow(settings_, config_);
+        const StartupFiles files = OpenAsWindowFrom(settings_, config_);
         const RecordingSizeStatus status =
             ComputeRecordingSize(settings_, settings_.DirSamplesPerChannel).status;
         if (json_)
@@ -88,6 +100,12 @@ class ShowCommand : public Command {
         std::string out =
             "Configuration: " + configName +
             (files.config == files::LoadStatus::Loaded ? "" : " (not found: the defaults)") + "\n";
+        if (!files.configMissingKeys.empty()) {
+            std::string list;
+            for (const std::string& key : files.configMissingKeys)
+                list += (list.empty() ? "" : ", ") + key;
+            out += "warning config-missing-keys " + configName + " lacks " + list + "; read as 0\n";
+        }
         out += std::string("Initialization file: ") + TSettings::IniFileName +
                (files.ini == files::LoadStatus::Loaded ? "" : " (not found: its defaults)") +
                "\n\n";
@@ -119,13 +137,19 @@ class ShowCommand : public Command {
         } else {
             out += std::string("  no result: ") + TextOf(status).why + "\n";
         }
-        Print(out);
+        Show(out, Reader::Person);
     }
 
     void PrintJson(const StartupFiles& files, RecordingSizeStatus status) const {
         nlohmann::ordered_json document = nlohmann::ordered_json::object();
+        document["format"] = kJsonFormat;
         for (const SettingRow* row : RowsOf(FileOf::Config))
             PutJsonValue(document, *row, settings_);
+        document["configuration"] = {
+            {"file", config_.value_or(TSettings::StartupConfigName)},
+            {"found", files.config == files::LoadStatus::Loaded},
+            {"missingKeys", files.configMissingKeys},
+        };
         document["exam_ddc.ini"] = {
             {"found", files.ini == files::LoadStatus::Loaded},
             {"DirFileBufSize", settings_.DirFileBufSize},
@@ -139,7 +163,7 @@ class ShowCommand : public Command {
             {"DirRealSamplesPerChannel", ok ? settings_.DirRealSamplesPerChannel : 0},
             {"DirFileSizeKB", settings_.DirFileSizeKB},
         };
-        Print(JsonText(document));
+        Show(JsonText(document));
     }
 
     std::optional<std::string> config_;

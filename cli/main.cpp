@@ -3,15 +3,17 @@
 
 #include <cstdio>
 #include <exception>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <system_error>
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/console.h"
+#include "cli/terminal_text.h"
 #include "core/errors.h"
 #include "files/file_io.h"
+#include "files/native_path.h"
 #include "tessaro_version.h"
 
 #ifdef _WIN32
@@ -30,7 +32,7 @@ void PrintError(std::string message) {
             c = ' ';
     }
     message = std::string(kProgram) + ": " + message + "\n";
-    std::fwrite(message.data(), 1, message.size(), stderr);
+    cli::WriteText(stderr, message);
 }
 
 }  // namespace
@@ -44,7 +46,8 @@ int main(int argc, char** argv) {
         "Shows, sets and compares the editor's configurations and writes exam_ddc.ini exactly as "
         "the window does, with the window's rules.",
         kProgram);
-    app.set_version_flag("--version", kTessaroVersionText, "Print the version and exit");
+    app.set_version_flag("--version", std::string(kProgram) + " " + kTessaroVersionText,
+                         "Print the program's name and version and exit");
     app.require_subcommand(1, 1);
     // --dir may stand before or after the subcommand.
     app.fallthrough();
@@ -53,6 +56,12 @@ int main(int argc, char** argv) {
                    "Working directory, as the window's: std.cfg, exam_ddc.ini and every relative "
                    "file name are taken from there (default: the current directory)")
         ->option_text("DIR");
+    bool quiet = false;
+    bool raw = false;
+    app.add_flag("-q,--quiet", quiet, "Print nothing but errors; the exit status tells the rest");
+    app.add_flag("--raw", raw,
+                 "Print names and comments as the files' bytes, also on a terminal (where text in "
+                 "Windows-1251 is otherwise shown decoded)");
     app.footer(cli::kCommonHelp);
 
     std::vector<std::unique_ptr<cli::Command>> commands;
@@ -61,20 +70,23 @@ int main(int argc, char** argv) {
     commands.push_back(cli::MakeApplyCommand(app));
     commands.push_back(cli::MakeDiffCommand(app));
     commands.push_back(cli::MakeCheckCommand(app));
+    commands.push_back(cli::MakeGetCommand(app));
 
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
-        PrintError(e.what() + std::string(" (see --help)"));
+        PrintError(cli::ParseErrorText(app, e));
         return cli::kRefused;
     }
+    cli::SetQuiet(quiet);
+    cli::SetRaw(raw);
 
     try {
         if (!dir.empty()) {
             std::error_code error;
-            std::filesystem::current_path(dir, error);
+            std::filesystem::current_path(files::NativePath(dir), error);
             if (error)
                 throw cli::Failure("cannot enter \"" + dir + "\": " + error.message());
         }

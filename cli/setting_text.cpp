@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "cli/terminal_text.h"
+#include "core/cp1251.h"
 #include "files/file_text.h"
 
 namespace cli {
@@ -17,15 +19,6 @@ std::string ShortestText(Real value) {
     if (error != std::errc())
         return files::FixedText(value, 1);
     return std::string(buffer, end);
-}
-
-bool IsUtf8(const std::string& text) {
-    try {
-        (void)nlohmann::ordered_json(text).dump();
-        return true;
-    } catch (const nlohmann::ordered_json::type_error&) {
-        return false;
-    }
 }
 
 std::string HexBytes(const std::string& bytes) {
@@ -70,10 +63,12 @@ void PutJsonValue(nlohmann::ordered_json& object, const SettingRow& row,
                 object[key + "Hex"] = ExactText(row, settings);
             return;
         case FieldType::String: {
-            const std::string& text = StringOf(row, settings);
-            object[key] = text;
-            if (!IsUtf8(text))
-                object[key + "Bytes"] = HexBytes(text);
+            const std::string& bytes = StringOf(row, settings);
+            const char* encoding = "";
+            object[key] = DecodedName(bytes, &encoding);
+            object[key + "Encoding"] = encoding;
+            if (!cp1251::IsUtf8(bytes))
+                object[key + "Bytes"] = HexBytes(bytes);
             return;
         }
         case FieldType::Single:

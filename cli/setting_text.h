@@ -20,12 +20,13 @@ SettingNote NoteOf(const SettingRow& row);
 // as their bytes.
 std::string ExactText(const SettingRow& row, const TSettings& settings);
 
-// JSON carries 8-bit names safely this way: a string that is valid UTF-8 (ASCII included) goes as
-// it is; any other (a name in a single-byte code page) goes with each byte that is not UTF-8 shown
-// as U+FFFD, and its exact bytes follow under "<Key>Bytes" as lower-case hexadecimal pairs, so no
-// byte is lost or recoded. Set such a name back from those bytes.
+// The JSON of a setting: integers as numbers, masks also as "0x" text under "<Key>Hex", reals as
+// numbers by their shortest text. A name goes as UTF-8 text: its bytes when they are UTF-8, else
+// their Windows-1251 reading; "<Key>Encoding" says which ("utf-8" or "windows-1251"), and a name
+// that is not UTF-8 also goes as its exact bytes in lower-case hexadecimal pairs under
+// "<Key>Bytes", so no byte is lost. set takes all three back.
 void PutJsonValue(nlohmann::ordered_json& object, const SettingRow& row, const TSettings& settings);
-// Dumps with the replacement above; the result is always valid UTF-8.
+// The document dumped with two-blank indents and one final newline.
 std::string JsonText(const nlohmann::ordered_json& document);
 
 }  // namespace cli

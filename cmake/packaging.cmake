@@ -75,8 +75,10 @@ if(TESSARO_HELP2MAN)
                                    -DOUTPUT=${generated}/${program}.1.gz
                                    -DHELP2MAN=${TESSARO_HELP2MAN}
                                    -DWORK_DIR=${generated}/man-work
+                                   -DINCLUDE=${data}/${program}.h2m
                                    -P ${PROJECT_SOURCE_DIR}/cmake/man_page.cmake
-                           DEPENDS ${program} ${PROJECT_SOURCE_DIR}/cmake/man_page.cmake VERBATIM)
+                           DEPENDS ${program} ${PROJECT_SOURCE_DIR}/cmake/man_page.cmake
+                                   ${data}/${program}.h2m VERBATIM)
         list(APPEND data_outputs ${generated}/${program}.1.gz)
         install(FILES ${generated}/${program}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
     endforeach()
@@ -92,6 +94,8 @@ install(FILES ${generated}/${TESSARO_APP_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${generated}/changelog.gz ${data}/copyright
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tessaro-master)
+install(FILES ${data}/tessaro-master.lintian-overrides
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME tessaro-master)
 
 if(BUILD_TESTING AND PROJECT_IS_TOP_LEVEL)
     find_program(TESSARO_DESKTOP_FILE_VALIDATE desktop-file-validate)

@@ -185,12 +185,13 @@ void RecordingFolderRule(const CheckInput& in, std::vector<Finding>& out) {
         return;
     }
     const std::string folder = RecordingFolder(name);
+    const std::string shown = in.disk.FullPath(folder);
     if (!in.disk.IsFolder(folder)) {
         Add(out, "recording-folder", "missing", Severity::Warning, {"DirFileName"},
-            "DirFileName: the folder \"" + folder + "\" does not exist", {Text(folder)});
+            "DirFileName: the folder \"" + shown + "\" does not exist", {Text(shown)});
     } else if (!in.disk.IsWritableFolder(folder)) {
         Add(out, "recording-folder", "not-writable", Severity::Warning, {"DirFileName"},
-            "DirFileName: the folder \"" + folder + "\" may not be written to", {Text(folder)});
+            "DirFileName: the folder \"" + shown + "\" may not be written to", {Text(shown)});
     }
 }
 
@@ -211,10 +212,11 @@ void DiskSpace(const CheckInput& in, std::vector<Finding>& out) {
         return;
     }
     const long long freeKB = static_cast<long long>(*free / 1024);
+    const std::string shown = in.disk.FullPath(folder);
     Add(out, "disk-space", "", Severity::Warning, {"DirFileName", "DirNumBufWrite"},
-        "The recording needs " + std::to_string(size.fileSizeKB) + " KB; the volume of \"" +
-            folder + "\" has " + std::to_string(freeKB) + " KB free",
-        {Number(size.fileSizeKB), Number(freeKB), Text(folder)});
+        "The recording needs " + std::to_string(size.fileSizeKB) + " KB; the volume of \"" + shown +
+            "\" has " + std::to_string(freeKB) + " KB free",
+        {Number(size.fileSizeKB), Number(freeKB), Text(shown)});
 }
 
 void RecordingSizeRule(const CheckInput& in, std::vector<Finding>& out) {
@@ -415,6 +417,40 @@ void IniFile(const CheckInput& in, std::vector<Finding>& out) {
         {Text(name), Text(list)});
 }
 
+std::string Joined(const std::vector<std::string>& parts) {
+    std::string list;
+    for (const std::string& part : parts) {
+        list += (list.empty() ? "" : ", ") + part;
+    }
+    return list;
+}
+
+// A later copy of a section or key is read by nobody: the acquisition program and the write both
+// take the first, so a hand edit of the copy silently changes nothing.
+void IniDuplicates(const CheckInput& in, std::vector<Finding>& out) {
+    const IniFileState state = in.disk.IniFile(TSettings::IniFileName);
+    if (!state.found || state.duplicates.empty()) {
+        return;
+    }
+    const std::string name = TSettings::IniFileName;
+    const std::string list = Joined(state.duplicates);
+    Add(out, "ini-duplicates", "", Severity::Warning, {},
+        name + " holds more than once: " + list + "; only the first copy is read and written",
+        {Text(name), Text(list)});
+}
+
+// A missing key of a configuration reads as 0, as files have always relied on; the user is told
+// which, so that a 0 from an older or hand-made file is not taken for a choice.
+void ConfigMissingKeys(const CheckInput& in, std::vector<Finding>& out) {
+    if (in.configRead == nullptr || in.configRead->missingKeys.empty()) {
+        return;
+    }
+    const std::string list = Joined(in.configRead->missingKeys);
+    Add(out, "config-missing-keys", "", Severity::Warning, in.configRead->missingKeys,
+        in.configRead->name + " lacks " + list + "; read as 0",
+        {Text(in.configRead->name), Text(list)});
+}
+
 }  // namespace
 
 const char* SeverityName(Severity severity) {
@@ -508,7 +544,7 @@ std::string RecordingFolder(std::string_view fileName) {
 }
 
 // clang-format off
-const std::array<CheckRule, 15> CheckRules = {{
+const std::array<CheckRule, 17> CheckRules = {{
     {"nco-range",        NcoRange},
     {"nco-precision",    NcoPrecision},
     {"data-format",      DataFormat},
@@ -524,6 +560,8 @@ const std::array<CheckRule, 15> CheckRules = {{
     {"name-control-char", NameControlChar},
     {"value-too-large",  ValueTooLarge},
     {"ini-file",         IniFile},
+    {"ini-duplicates",   IniDuplicates},
+    {"config-missing-keys", ConfigMissingKeys},
 }};
 // clang-format on
 
@@ -533,6 +571,16 @@ std::vector<Finding> RunChecks(const CheckInput& input) {
         rule.run(input, findings);
     }
     return findings;
+}
+
+std::vector<Finding> WriteStoppers(const std::vector<Finding>& findings) {
+    std::vector<Finding> stoppers;
+    for (const Finding& f : findings) {
+        if (f.severity == Severity::Error) {
+            stoppers.push_back(f);
+        }
+    }
+    return stoppers;
 }
 
 std::optional<Severity> WorstSeverity(const std::vector<Finding>& findings) {

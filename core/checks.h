@@ -46,6 +46,9 @@ struct IniFileState {
     bool found = true;
     bool hasDirFileBufSize = true;
     bool hasInternalClockValue = true;
+    // Sections ("[Option]") and keys ("Option/Dither") that the file holds more than once, in
+    // file order, as the first copy spells them: the program and the write take the first copy.
+    std::vector<std::string> duplicates;
     bool operator==(const IniFileState&) const = default;
 };
 
@@ -64,6 +67,8 @@ class FileSystemView {
     // Bytes free for this process on the folder's volume; nothing when that cannot be told.
     virtual std::optional<std::uint64_t> FreeBytes(const std::string& folder) const = 0;
     virtual IniFileState IniFile(const std::string& name) const = 0;
+    // The path as the user should read it in a finding: absolute, "/" between folders.
+    virtual std::string FullPath(const std::string& path) const { return path; }
 };
 
 // Another view with its slow answers (free space, the initialization file) kept for `lifetime`,
@@ -85,6 +90,7 @@ class CachedFileSystemView : public FileSystemView {
     }
     std::optional<std::uint64_t> FreeBytes(const std::string& folder) const override;
     IniFileState IniFile(const std::string& name) const override;
+    std::string FullPath(const std::string& path) const override { return inner_.FullPath(path); }
     // The next question asks the disk again.
     void Forget();
 
@@ -123,10 +129,18 @@ std::optional<std::string> FindProgramFile(const std::string& name, const FileSy
 // The folder a recording named `fileName` goes into ("." for a bare name), with "/" separators.
 std::string RecordingFolder(std::string_view fileName);
 
+// The configuration file last read (at start, or read by the user) and the keys it lacked, which
+// were read as 0.
+struct ConfigRead {
+    std::string name;
+    std::vector<std::string> missingKeys;
+};
+
 struct CheckInput {
     const TSettings& settings;
     const FileSystemView& disk;
     const TypedFrequencies* typed = nullptr;  // none: no precision findings
+    const ConfigRead* configRead = nullptr;   // none: no finding about the configuration read
 };
 
 struct CheckRule {
@@ -135,10 +149,14 @@ struct CheckRule {
 };
 
 // Every rule, in the order their findings are listed.
-extern const std::array<CheckRule, 15> CheckRules;
+extern const std::array<CheckRule, 17> CheckRules;
 
 // All findings of all rules, in the order of CheckRules.
 std::vector<Finding> RunChecks(const CheckInput& input);
+
+// The findings that stop a write of the initialization file unless the user insists (the window
+// asks, the command line wants --force): every error, in their order.
+std::vector<Finding> WriteStoppers(const std::vector<Finding>& findings);
 
 // The most severe finding's severity; nothing when there is none.
 std::optional<Severity> WorstSeverity(const std::vector<Finding>& findings);

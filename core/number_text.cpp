@@ -58,7 +58,10 @@ double ParseReal(std::string_view text, char decimalSeparator) {
         normalized += text[i++];
         ++mantissaDigits;
     }
-    if (i < end && text[i] == decimalSeparator) {
+    // The point and the comma are taken alike, and the caller's separator too: the grammar has
+    // no group separator, so either can only be the decimal one (a keypad gives a point on a
+    // desktop whose separator is a comma).
+    if (i < end && (text[i] == decimalSeparator || text[i] == '.' || text[i] == ',')) {
         normalized += '.';
         ++i;
         while (i < end && IsDigit(text[i])) {

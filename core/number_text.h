@@ -9,7 +9,8 @@
 #include <string>
 #include <string_view>
 
-// Optional blanks, sign, digits, optional separator and digits, optional exponent, blanks.
+// Optional blanks, sign, digits, optional separator and digits, optional exponent, blanks. The
+// separator is a point, a comma or `decimalSeparator`, whichever the user typed.
 // Throws "'<text>' is not a valid floating point value", or "Floating point overflow" beyond the
 // double range.
 double ParseReal(std::string_view text, char decimalSeparator);

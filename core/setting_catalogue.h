@@ -64,11 +64,16 @@ struct SettingRow {
     int maskBits = 0;                        // a mask: bits 0 .. maskBits - 1 offered
     bool zeroRefused = false;                // a mask that keeps at least one bit set
     const char* unit = "";                   // "Hz", "V", "KB", "samples", "mask" or ""
+                                             // (UnitRu gives the Russian)
     std::string meaning;                     // English, with the range or the values
+    std::string meaningRu;                   // the same in Russian, for a Russian desktop
     std::string name;                        // Russian: the control's accessible name
     // Object names of the controls that show it, separated by blanks, the one to focus first.
     std::string controls;
 };
+
+// The Russian of a row's unit: "Гц", "В", "Кбайт", "отсчётов", "маска" or "".
+const char* UnitRu(const SettingRow& row);
 
 // The channel rows are made by a loop, so their texts are built once at start-up.
 inline constexpr std::size_t kCatalogueSize = 61;

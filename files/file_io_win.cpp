@@ -17,6 +17,7 @@
 
 #include "files/file_io.h"
 #include "files/file_io_shared.h"
+#include "files/native_path.h"
 
 namespace files {
 namespace {
@@ -73,19 +74,6 @@ using detail::Fail;
 
 bool FailCode(std::string* error, const char* verb, const std::string& path, DWORD code) {
     return Fail(error, verb, path, ErrorText(code));
-}
-
-// The name in UTF-16 through the ANSI code page; every byte of a single-byte code page maps to a
-// character, so no name is refused here.
-std::wstring WideName(const std::string& name) {
-    if (name.empty())
-        return std::wstring();
-    const int size = static_cast<int>(name.size());
-    const int length = MultiByteToWideChar(CP_ACP, 0, name.data(), size, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    if (length > 0)
-        MultiByteToWideChar(CP_ACP, 0, name.data(), size, wide.data(), length);
-    return wide;
 }
 
 class Handle {
@@ -201,7 +189,7 @@ DWORD MoveIntoPlace(const std::wstring& temporary, const std::wstring& target) {
 
 LoadStatus ReadWholeFile(const std::string& path, std::string& bytes, std::string* error) {
     bytes.clear();
-    const std::wstring name = WideName(path);
+    const std::wstring name = WideFromAnsi(path);
     // Opening a folder as a file is refused with "access denied"; say what it is instead.
     const DWORD attributes = GetFileAttributesW(name.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
@@ -265,7 +253,7 @@ LoadStatus ReadWholeFile(const std::string& path, std::string& bytes, std::strin
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error) {
     if (!detail::AdmitWrite(path, bytes.size(), error))
         return false;
-    const std::wstring target = WideName(path);
+    const std::wstring target = WideFromAnsi(path);
     const DWORD attributes = GetFileAttributesW(target.c_str());
     const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
     if (exists) {
@@ -285,7 +273,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
     std::wstring temporary;
     Handle file(INVALID_HANDLE_VALUE);
     for (int attempt = 0; attempt < 100 && !file.valid(); ++attempt) {
-        temporary = WideName(folder + "." + base + ".tmp" + UniqueSuffix());
+        temporary = WideFromAnsi(folder + "." + base + ".tmp" + UniqueSuffix());
         // No sharing: nobody reads the temporary file before it is whole.
         HANDLE created = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                      FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -8,26 +8,24 @@
 #include "files/config_file.h"
 #include "files/file_io.h"
 #include "files/ini_file.h"
+#include "files/native_path.h"
 #include "files/profile_store.h"
 #include "files/text_diff.h"
-
-namespace {
-
-bool Exists(const std::string& name) {
-    std::error_code ignored;
-    return std::filesystem::exists(std::filesystem::symlink_status(name, ignored));
-}
-
-}  // namespace
 
 StartupFiles LoadStartupFiles(TSettings& settings, const std::string& configName) {
     StartupFiles result;
     if (ReadConfig(configName, settings, &result.configError, &result.configMissingKeys)) {
         result.config = files::LoadStatus::Loaded;
     } else {
-        result.config = Exists(configName) ? files::LoadStatus::Failed : files::LoadStatus::Missing;
+        result.config = files::StateOf(configName) == files::NameState::Missing
+                            ? files::LoadStatus::Missing
+                            : files::LoadStatus::Failed;
     }
+    LoadStartupIni(settings, result);
+    return result;
+}
 
+void LoadStartupIni(TSettings& settings, StartupFiles& result) {
     std::optional<int32_t> recordedBuffers;
     const bool read =
         files::FailingOnOutOfMemory("read", TSettings::IniFileName, &result.iniError, [&] {
@@ -51,7 +49,6 @@ StartupFiles LoadStartupFiles(TSettings& settings, const std::string& configName
             settings.DirSamplesPerChannel = *samples;
     }
     RecomputeRecordingSize(settings);
-    return result;
 }
 
 bool WriteInitializationFile(TSettings& settings, std::string* error) {
@@ -79,7 +76,7 @@ bool PreviewInitializationFile(TSettings& settings, InitializationFilePreview& p
 
 bool InitializationFileWatch::Pending(const TSettings& settings) {
     std::error_code ec;
-    const std::filesystem::path path(TSettings::IniFileName);
+    const std::filesystem::path path = files::NativePath(TSettings::IniFileName);
     const bool exists = std::filesystem::is_regular_file(path, ec);
     const std::uintmax_t size = exists ? std::filesystem::file_size(path, ec) : 0;
     const auto time = exists ? std::filesystem::last_write_time(path, ec) : decltype(time_){};

@@ -25,6 +25,9 @@ struct StartupFiles {
 // the refresh computes it. A file that is missing or cannot be read changes nothing of its own.
 StartupFiles LoadStartupFiles(TSettings& settings,
                               const std::string& configName = TSettings::StartupConfigName);
+// The part of it after the configuration, for a configuration read from elsewhere (a pipe): the
+// initialization file into `settings` and `result.ini`, then the recording size.
+void LoadStartupIni(TSettings& settings, StartupFiles& result);
 
 // "Записать файл инициализации": the recording size recomputed as the refresh does, then
 // WriteIni(IniFileName). False with the reason when the file could not be written.

@@ -3,7 +3,11 @@
 #   scripts/check-package.sh [BUILD_DIR]        (default build/default; `make test-package`)
 # 1. cpack -G DEB; lintian (errors fail; warnings and notes are printed);
 # 2. the installed tree's desktop file and metadata validate;
-# 3. unpacked with dpkg-deb -x into a scratch folder, the unpacked programs run from there:
+# 3. what a user of the desktop and the shell expects in it: the bash completion, the window's
+#    launcher (StartupWMClass, the folder action), hardened and stripped programs (readelf:
+#    BIND_NOW, fortified _chk functions; no lintian hardening tag even with --pedantic --info), the
+#    copyright notices of the libraries compiled in;
+# 4. unpacked with dpkg-deb -x into a scratch folder, the unpacked programs run from there:
 #    `tessaro-cli --version` (when packaged) prints the project's version, and the window starts
 #    offscreen in an empty scratch working directory and closes cleanly.
 #
@@ -25,7 +29,7 @@ fail() {
     exit 1
 }
 
-for tool in cpack lintian dpkg-deb desktop-file-validate appstreamcli; do
+for tool in cpack lintian dpkg-deb desktop-file-validate appstreamcli readelf; do
     command -v "$tool" >/dev/null || fail "$tool is missing (scripts/install-deps.sh installs it)"
 done
 
@@ -49,9 +53,48 @@ if ! lintian --fail-on error --display-info --tag-display-limit 0 "$deb"; then
     fail "lintian found errors"
 fi
 
+if lintian --pedantic --display-info --tag-display-limit 0 "$deb" | grep -i 'hardening'; then
+    fail "lintian names hardening the programs lack"
+fi
+
 echo "== unpacked"
 root="$scratch/root"
 dpkg-deb -x "$deb" "$root"
+
+echo "== what users expect of it"
+desktop=$root/usr/share/applications/org.tessaro.master.desktop
+grep -qx 'StartupWMClass=tessaro-master' "$desktop" || fail "the desktop file has no StartupWMClass"
+grep -qx 'Exec=tessaro-master --choose-folder' "$desktop" ||
+    fail "the desktop file has no action that asks for the working folder"
+grep -q 'xml:lang="ru"' <(sed -n '/<description>/,/<\/description>/p' "$root"/usr/share/metainfo/*.xml) ||
+    fail "the metadata has no Russian description"
+completion=$root/usr/share/bash-completion/completions/tessaro-cli
+if [ -x "$root/usr/bin/tessaro-cli" ]; then
+    [ -f "$completion" ] || fail "the bash completion of tessaro-cli is not installed"
+    grep -q 'complete -F _tessaro_cli tessaro-cli' "$completion" || fail "$completion completes nothing"
+    for notice in 'License: BSD-3-Clause' 'License: MIT' 'Henry Schreiner' 'Niels Lohmann'; do
+        grep -qF "$notice" "$root/usr/share/doc/tessaro-master/copyright" ||
+            fail "the copyright file lacks '$notice' of a library compiled into tessaro-cli"
+    done
+fi
+for program in "$root"/usr/bin/*; do
+    # Read whole first: grep -q would end the pipe early, and pipefail would count that a failure.
+    dynamic=$(readelf --dynamic "$program")
+    symbols=$(readelf --dyn-syms --wide "$program")
+    grep -Eq 'BIND_NOW|FLAGS_1.*NOW' <<<"$dynamic" || fail "$program is not linked with BIND_NOW"
+    grep -q '__stack_chk_fail' <<<"$symbols" || fail "$program is not built with the stack protector"
+    if grep -q '\.debug_info' <<<"$(readelf --section-headers "$program")"; then
+        fail "$program is not stripped"
+    fi
+    file "$program"
+done
+# The window's own calls give the compiler no buffer size to check (lintian override); the command
+# line's do.
+if [ -x "$root/usr/bin/tessaro-cli" ]; then
+    grep -Eq '__(memcpy|snprintf|fread|read|sprintf|vsnprintf|memmove|memset|strcpy|fprintf|printf)_chk' \
+        <<<"$(readelf --dyn-syms --wide "$root/usr/bin/tessaro-cli")" ||
+        fail "tessaro-cli calls no fortified (_chk) function"
+fi
 desktop-file-validate "$root"/usr/share/applications/*.desktop
 appstreamcli validate --no-net "$root"/usr/share/metainfo/*.metainfo.xml
 for page in "$root"/usr/share/man/man1/*.1.gz; do

@@ -17,9 +17,11 @@ packages=(
     dpkg-dev file lintian help2man     # the Debian package: dependencies, checks, manual pages
     librsvg2-bin                       # the 64 px icon, drawn from the SVG
     desktop-file-utils appstream       # checking the desktop file and the metadata
+    jq bash-completion bsdutils        # the manual pages' examples, tab completion, script(1)
     g++-mingw-w64-x86-64-posix         # the Windows cross build of the core and its tests
     googletest                         # GoogleTest's source, built for Windows
     wine64                             # running the Windows tests
+    zip unzip                          # the zip for Windows users, and its check
 )
 
 missing=()

@@ -2,9 +2,11 @@
 // with their defaults, the main window.
 #include <QApplication>
 #include <QDir>
+#include <QIcon>
 #include <QSettings>
 #include <exception>
 #include <iostream>
+#include <memory>
 
 #include "core/errors.h"
 #include "core/settings.h"
@@ -13,6 +15,7 @@
 #include "ui/startup.h"
 #include "ui/translations.h"
 #include "ui/ugform.h"
+#include "ui/ugform_folder.h"
 
 int main(int argc, char** argv) {
     // The command line is answered before the window system is touched: --help, --version and a
@@ -27,6 +30,10 @@ int main(int argc, char** argv) {
     // that refuses an empty caption is given the program's name instead of its file name.
     QApplication::setApplicationName(QStringLiteral("TESSARO Master"));
     QApplication::setApplicationDisplayName(QString());
+    // The window belongs to its launcher: docks and task bars show the desktop file's icon and
+    // name for it (StartupWMClass there matches the class this gives the window).
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.tessaro.master"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("tessaro-master")));
     LoadQtTranslations(app);
 
     if (options.deferred) {
@@ -37,9 +44,10 @@ int main(int argc, char** argv) {
     }
 
     if (!options.dirGiven) {
-        QSettings remembered(QSettings::NativeFormat, QSettings::UserScope,
-                             QStringLiteral("TESSARO"), QStringLiteral("tessaro-master"));
-        SettleWorkingFolder(remembered, QDir::homePath(), AskForWorkingFolder);
+        const std::unique_ptr<QSettings> remembered(NewRememberedFolderSettings());
+        if (!options.chooseFolder || !ChooseWorkingFolder(*remembered, AskForWorkingFolder)) {
+            SettleWorkingFolder(*remembered, QDir::homePath(), AskForWorkingFolder);
+        }
     }
 
     // Saves in place that a kill cut off, by this program or the command line, are undone first.
@@ -50,6 +58,9 @@ int main(int argc, char** argv) {
 
     try {
         TGForm form;
+        form.RememberPlaceIn(std::make_unique<QSettings>(
+            QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("TESSARO"),
+            QStringLiteral("tessaro-master")));
         GForm = &form;
         form.show();
         const int result = QApplication::exec();

@@ -76,6 +76,11 @@ TStartOptions ParseCommandLine(int argc, char** argv, std::ostream& out, std::os
                                  QStringLiteral("Work in folder DIR (it must exist)."),
                                  QStringLiteral("DIR"));
     parser.addOption(dir);
+    const QCommandLineOption chooseFolder(
+        QStringLiteral("choose-folder"),
+        QStringLiteral("Ask for the working folder first and remember the answer. The folder is\n"
+                       "remembered in ~/.config/TESSARO/tessaro-master.conf (key workingFolder)."));
+    parser.addOption(chooseFolder);
 
     QStringList arguments;
     for (int i = 0; i < argc; ++i) {
@@ -125,6 +130,7 @@ TStartOptions ParseCommandLine(int argc, char** argv, std::ostream& out, std::os
         }
         options.dirGiven = true;
     }
+    options.chooseFolder = parser.isSet(chooseFolder) && !options.dirGiven;
     return options;
 }
 

@@ -16,6 +16,9 @@ struct TStartOptions {
     // The command line holds what only the application object knows (Qt's own options such as
     // -platform, --help-all): it is read again once the application has taken those out.
     bool deferred = false;
+    // --choose-folder: ask for the working folder first, whatever is remembered (the desktop
+    // file's action "choose the working folder").
+    bool chooseFolder = false;
 };
 
 // Exit status for a command line that cannot be followed (unknown option, missing folder).

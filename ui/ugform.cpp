@@ -10,6 +10,8 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
+#include <QSettings>
 #include <QTimer>
 #include <QUndoStack>
 #include <QWheelEvent>
@@ -277,15 +279,19 @@ bool TGForm::DropsHeldInput(QObject* watched, QEvent* event) {
     auto isHeld = [held](QWidget* w) {
         return held != nullptr && w != nullptr && (w == held || held->isAncestorOf(w));
     };
-    if (watched == static_cast<QObject*>(windowHandle()) && event->type() == QEvent::Wheel) {
-        // Stopped before the window hands it on: a wheel gives a combo box the focus, which
-        // would run the held field's handler again for every step of the wheel.
-        return showingRefusal_ ||
-               !isHeld(childAt(static_cast<QWheelEvent*>(event)->position().toPoint()));
+    // Scrolling runs no handler, so a short screen still brings the field or the rest into
+    // view: the wheel (a list field without the focus hands it to the page) and the scroll bars.
+    if (event->type() == QEvent::Wheel) {
+        return showingRefusal_;
     }
     auto* widget = qobject_cast<QWidget*>(watched);
     if (widget == nullptr || widget->window() != this) {
         return false;
+    }
+    for (QWidget* w = widget; w != nullptr && w != this; w = w->parentWidget()) {
+        if (qobject_cast<QScrollBar*>(w) != nullptr && !showingRefusal_) {
+            return false;
+        }
     }
     // A press elsewhere has already moved the focus, and so confirmed the held field, before
     // it gets here: it is dropped only when that was refused again.
@@ -385,6 +391,7 @@ void TGForm::FormCreate(QObject*) {
     // Before the wiring: the keyboard's filter then sees a key after the handler it ran.
     SetUpKeyboard();
     WireControls();
+    SetUpWheel();
     ReadDecimalSeparator();
 }
 
@@ -393,7 +400,10 @@ void TGForm::FormShow(QObject*) {
     // cannot be read, but that is said, and the close asks before putting anything in its place.
     const StartupFiles loaded = LoadStartupFiles(Settings, TSettings::StartupConfigName);
     startupConfigUnread_ = loaded.config == files::LoadStatus::Failed;
+    configRead_ = {TSettings::StartupConfigName, loaded.configMissingKeys};
+    RememberStartupConfig();
     Refresh();
+    SetUpWatching();
     if (startupConfigUnread_) {
         ShowFileFailure(this,
                         Text("Файл настроек ") + QString::fromLatin1(TSettings::StartupConfigName) +
@@ -404,21 +414,7 @@ void TGForm::FormShow(QObject*) {
 }
 
 void TGForm::FormClose(QObject*) {
-    const std::optional<std::string> name = ConfigToSaveOnClose();
-    if (!name) {
-        return;
-    }
-    std::string reason;
-    if (!WriteConfig(*name, Settings, &reason)) {
-        ShowFileFailure(
-            this,
-            Text("Настройки не сохранены: не удалось записать файл ") + FromLocal(*name) + u'.',
-            FromLocal(reason));
-    } else if (!reason.empty()) {
-        ShowFileFailure(
-            this, Text("Настройки сохранены, но не всё удалось подтвердить: ") + FromLocal(*name),
-            FromLocal(reason));
-    }
+    closeRefused_ = !DecideClose();
 }
 
 void TGForm::showEvent(QShowEvent* event) {
@@ -432,7 +428,13 @@ void TGForm::showEvent(QShowEvent* event) {
 }
 
 void TGForm::closeEvent(QCloseEvent* event) {
+    closeRefused_ = false;
     RunHandler([this] { FormClose(this); });
+    if (closeRefused_) {
+        event->ignore();
+        return;
+    }
+    SaveWindowPlace();
     event->accept();
 }
 

@@ -6,20 +6,23 @@
 #include <array>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <utility>
 
+#include "core/checks.h"
 #include "core/settings.h"
 #include "files/session.h"
 
 class QCheckBox;
 class QComboBox;
 class QFileDialog;
+class QFileSystemWatcher;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QScrollArea;
+class QSettings;
+class QTimer;
 class QUndoStack;
 class TFormKeys;
 enum class RecordingSizeStatus;
@@ -111,9 +114,6 @@ class TGForm : public QWidget {
     void WireControls();
     // The file dialog of that name, built on its first use.
     QFileDialog* FileDialog(const char* name);
-    // Where the close saves the settings: std.cfg, or, when std.cfg was there at start and could
-    // not be read, what the user answers (replace it, another file, nothing).
-    std::optional<std::string> ConfigToSaveOnClose();
     // The one place where a failure escaping a handler is caught and shown.
     bool RunHandler(const std::function<void()>& handler);
     // A field's text confirmed by Enter (RunConfirm) or by the focus leaving it (RunExit).
@@ -213,6 +213,53 @@ class TGForm : public QWidget {
     TFormKeys* keys_ = nullptr;
     QScrollArea* scrollArea_ = nullptr;
     QWidget* page_ = nullptr;
+
+    // ---- The window tells the truth at every moment: closing (ugform_close.cpp), writing with
+    // errors (ugform_write_guard.cpp), files changed on disk (ugform_watch.cpp), the wheel and
+    // the window's place (ugform_scrolling.cpp) ----
+  public:
+    // What closing does with std.cfg, deciding among the cases: saved silently in the ordinary
+    // case; asked first when the window could not read it at start (replace it, save elsewhere,
+    // don't save, cancel) or else when it changed on disk since the window read or saved it;
+    // offered retry, save as, close without saving or cancel when the save fails. False: stay
+    // open.
+    bool DecideClose();
+    // The warning of a save that was done but not wholly confirmed, when there is one.
+    void TellSaveWarning(const QString& path, const std::string& warning);
+    // The findings about files worked out again from the disk, and the mark (F5).
+    void Recheck();
+    // The configuration last read (at start or by "Считать") and the keys it lacked.
+    const ConfigRead& LastConfigRead() const { return configRead_; }
+    // The window's size and place are kept in `store` (the program's own settings): taken from
+    // it now, written back when the window closes. Without a store nothing is remembered.
+    void RememberPlaceIn(std::unique_ptr<QSettings> store);
+
+  private:
+    // std.cfg's bytes as the window last read or saved them (none: it was not there).
+    void RememberStartupConfig();
+    // True when std.cfg on disk holds something the window neither read nor would write.
+    bool StartupConfigChangedOnDisk() const;
+    // Asks before a write of exam_ddc.ini with error findings; true to write.
+    bool MayWriteIni();
+    // The findings as they stand; `askDisk`: the disk's answers asked again, not the kept ones.
+    std::vector<Finding> CurrentFindings(bool askDisk);
+    void SetUpWatching();
+    void WatchFiles();
+    void FilesChanged();
+    void ReloadStartupConfig();
+    void SetUpWheel();
+    void SaveWindowPlace();
+    std::unique_ptr<QSettings> placeStore_;
+
+    ConfigRead configRead_;
+    bool closeRefused_ = false;
+    bool startupConfigKnown_ = false;
+    bool startupConfigExisted_ = false;
+    std::string startupConfigBytes_;
+    QFileSystemWatcher* watcher_ = nullptr;
+    QTimer* filesChangedTimer_ = nullptr;
+    QWidget* configChangedBar_ = nullptr;
+    QString workingFolder_;
 };
 
 // The application's main window, set by main.

@@ -113,6 +113,10 @@ class TGForm::FindingsDisplay : public QObject {
     void MapKeys();
     void NoteTypedFrequencies();
     void Show();
+    std::vector<Finding> Findings() {
+        return RunChecks({form_->Settings, cached_, &typed_, &form_->LastConfigRead()});
+    }
+    void ForgetDisk() { cached_.Forget(); }
     void FocusRow(int row);
 
     // Text the user typed into Edit1 .. Edit17 since the last refresh.
@@ -239,6 +243,24 @@ void TGForm::ShowFindings() {
 // A typed frequency is remembered when the refresh after it stores what it turns into; a channel
 // set from the common frequency remembers what was typed there. Everything else that changes a
 // frequency (a file read, another edit) forgets the typed text.
+std::vector<Finding> TGForm::CurrentFindings(bool askDisk) {
+    if (findings_ == nullptr) {
+        return {};
+    }
+    if (askDisk) {
+        findings_->ForgetDisk();
+    }
+    return findings_->Findings();
+}
+
+void TGForm::Recheck() {
+    if (findings_ != nullptr) {
+        findings_->ForgetDisk();
+    }
+    ShowFindings();
+    ShowIniPending();
+}
+
 void TGForm::FindingsDisplay::NoteTypedFrequencies() {
     const char separator = form_->DecimalSeparator();
     auto typedValue = [&](int n) -> std::optional<double> {
@@ -283,7 +305,7 @@ void TGForm::FindingsDisplay::Show() {
         CollectNotes();
         collected_ = true;
     }
-    const std::vector<Finding> findings = RunChecks({form_->Settings, cached_, &typed_});
+    const std::vector<Finding> findings = Findings();
     const QChar separator = QChar::fromLatin1(form_->DecimalSeparator());
     if (!shown_ || findings != *shown_ || separator != shownSeparator_) {
         Rebuild(findings, separator);

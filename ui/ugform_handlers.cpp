@@ -219,6 +219,9 @@ void TGForm::Edit22KeyPress(QObject* Sender, char Key) {
 }
 
 void TGForm::Button9Click(QObject*) {
+    if (!MayWriteIni()) {
+        return;
+    }
     std::string reason;
     InitializationFilePreview preview;
     if (!PreviewInitializationFile(Settings, preview, &reason) ||

@@ -27,6 +27,8 @@ class TFormKeys : public QObject {
 
     // What the last refresh (or a taken value) put into each edit.
     QHash<const QLineEdit*, QString> shown;
+    // The grid a control belongs to (a Grid), or -1.
+    int PlaceOfControl(const QObject* control) const { return PlaceOf(control).grid; }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -303,7 +305,22 @@ void TGForm::SetUpKeyboard() {
 
     // The page is laid out once here, so that the order can follow where the controls are.
     page_->layout()->activate();
-    const std::vector<QWidget*> order = ReadingOrder(page_);
+    std::vector<QWidget*> order = ReadingOrder(page_);
+    // The NCO grid goes by channel, as Enter does (0, 1, 2, ... down each column in turn): its
+    // controls keep their places in the order, taken by channel, each box before its edit.
+    std::vector<std::size_t> gridPlaces;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        const int grid = keys_->PlaceOfControl(order[i]);
+        if (grid == kNcoEdits || grid == kNcoSelection) {
+            gridPlaces.push_back(i);
+        }
+    }
+    if (gridPlaces.size() == 2 * kDdcChannels) {
+        for (int c = 0; c < kDdcChannels; ++c) {
+            order[gridPlaces[2 * c]] = checkBox_[69 + c];
+            order[gridPlaces[2 * c + 1]] = edit_[1 + c];
+        }
+    }
     for (std::size_t i = 1; i < order.size(); ++i) {
         setTabOrder(order[i - 1], order[i]);
     }
@@ -329,6 +346,9 @@ void TGForm::ConfirmShownTexts(bool handlerSucceeded) {
         // a refresh (the clock value): that text is now the one shown.
         if (handlerSucceeded && edit->isModified()) {
             edit->setModified(false);
+            // Taken: the text is now what the field shows, so typing back the text it showed
+            // before is an edit like any other.
+            edit->setProperty(kShownTextProperty, edit->text());
         }
         if (!edit->isModified()) {
             keys_->shown.insert(edit, edit->text());

@@ -32,6 +32,7 @@
 #include "files/ini_file.h"
 #include "ui/error_display.h"
 #include "ui/number_display.h"
+#include "ui/ugform_folder.h"
 #include "ui/ugform_internal.h"
 
 using namespace ugform;
@@ -398,6 +399,7 @@ void TGForm::BuildWindow() {
 
     // 15. The pre-flight findings; then every control is described.
     column->addWidget(BuildFindingsList());
+    column->addWidget(BuildWorkingFolderLine(this));
     DescribeControls();
 
     // Controls keep their places relative to each other: the page has one size whatever the

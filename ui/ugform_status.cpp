@@ -48,7 +48,12 @@ QWidget* TGForm::BuildIniWriteRow(QPushButton* writeButton) {
 
 void TGForm::ShowIniPending() {
     // Before the window is first shown nothing has been loaded: nothing to compare yet.
-    iniPending_->setVisible(formShown_ && iniWatch_.Pending(Settings));
+    const bool pending = formShown_ && iniWatch_.Pending(Settings);
+    iniPending_->setVisible(pending);
+    // What the last write did is no longer what the file says against the settings.
+    if (pending) {
+        iniStatus_->clear();
+    }
 }
 
 void TGForm::ShowIniWritten(std::size_t changedValues) {

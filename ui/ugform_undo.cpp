@@ -90,10 +90,19 @@ void TGForm::EndHandlerRun(bool succeeded) {
             [this](const TSettings& record) { RestoreSettings(record); }, *before, Settings));
     }
     ConfirmShownTexts(succeeded);
+    // Whatever the handler redrew or not (the clock value redraws nothing), the findings and the
+    // unwritten mark follow the settings as they now are.
+    ShowFindings();
+    ShowIniPending();
 }
 
 void TGForm::RestoreSettings(const TSettings& record) {
+    // The acquisition program's own values are the file's as last read, not the step's.
+    const int32_t bufferSize = Settings.DirFileBufSize;
+    const double internalClock = Settings.InternalClockValue;
     Settings = record;
+    Settings.DirFileBufSize = bufferSize;
+    Settings.InternalClockValue = internalClock;
     // Counted as a handler run, so that the clicks the refresh raises make no steps.
     struct Nested {
         int& depth;

@@ -77,6 +77,8 @@ struct Expected {
     const char* id;
     Severity severity;
     std::vector<std::string> keys;
+    const char* message = nullptr;         // compared when given
+    std::vector<std::string> values = {};  // compared when given
 };
 
 struct RuleCase {
@@ -87,6 +89,14 @@ struct RuleCase {
 
 void PrintTo(const RuleCase& c, std::ostream* os) {
     *os << c.name;
+}
+
+std::vector<std::string> Texts(const std::vector<FindingValue>& values) {
+    std::vector<std::string> texts;
+    for (const FindingValue& v : values) {
+        texts.push_back(v.text);
+    }
+    return texts;
 }
 
 constexpr Severity W = Severity::Warning;
@@ -100,10 +110,14 @@ const RuleCase kRuleCases[] = {
     {"NcoAtHalfInternal",    [](TSettings& s, FakeDisk&) { s.FrequencyNCO[5] = 50000000; }, {}},
     {"NcoBelowZero",         [](TSettings& s, FakeDisk&) { s.FrequencyNCO[0] = -1; },
         {{"nco-range", W, {"FrequencyNCO0"}}}},
+    {"NcoJustBelowZero",     [](TSettings& s, FakeDisk&) { s.FrequencyNCO[0] = -0.4f; },
+        {{"nco-range", W, {"FrequencyNCO0"},
+          "FrequencyNCO0: 0 Hz is outside 0 ... 50000000 Hz (half the internal clock)", {"0", "0", "50000000"}}}},
     {"NcoZero",              [](TSettings& s, FakeDisk&) { s.FrequencyNCO[0] = 0; }, {}},
     {"NcoHalfExternal",      [](TSettings& s, FakeDisk&) { s.ClockSource = 1; s.FrequencyNCO[3] = 55000000; }, {}},
     {"NcoAboveHalfExternal", [](TSettings& s, FakeDisk&) { s.ClockSource = 1; s.FrequencyNCO[3] = 55000004; },
-        {{"nco-range", W, {"FrequencyNCO3"}}}},
+        {{"nco-range", W, {"FrequencyNCO3"},
+          "FrequencyNCO3: 55000004 Hz is outside 0 ... 55000000 Hz (half the external clock)"}}},
     {"NcoDisabledChannel",   [](TSettings& s, FakeDisk&) { s.DDCChannelMask = 0x7FFF; s.FrequencyNCO[15] = 9e7f; }, {}},
     {"NcoAdcMode",           [](TSettings& s, FakeDisk&) { s.EnableDDC = 0; s.FrequencyNCO[1] = 9e7f; }, {}},
 
@@ -120,6 +134,8 @@ const RuleCase kRuleCases[] = {
     {"ThresholdAtBottom",    [](TSettings& s, FakeDisk&) { s.ComparatorThresholdSDX = -2.5f; }, {}},
     {"ThresholdBelowSdx",    [](TSettings& s, FakeDisk&) { s.StartSource = 2; s.ComparatorThresholdSDX = -2.6f; },
         {{"threshold-range", E, {"ComparatorThresholdSDX"}}}},
+    {"ThresholdAboveSynx",   [](TSettings& s, FakeDisk&) { s.StartSource = 4; s.ComparatorThresholdSDX = 2.6f; },
+        {{"threshold-range", W, {"ComparatorThresholdSDX"}, "ComparatorThresholdSDX 2.6 V is outside -2.5 ... +2.5 V"}}},
 
     // program-file: backslash as a separator, then letter case ignored part by part.
     {"ProgramMissing",       [](TSettings& s, FakeDisk&) { s.DDCProgramFile = "PRGFILES\\Other.prg"; },
@@ -129,6 +145,7 @@ const RuleCase kRuleCases[] = {
         {{"program-file", W, {"DDCProgramFile"}}}},
     {"ProgramIsFolder",      [](TSettings& s, FakeDisk&) { s.DDCProgramFile = "PRGFILES"; },
         {{"program-file", W, {"DDCProgramFile"}}}},
+    {"ProgramThroughParent", [](TSettings& s, FakeDisk& d) { d.files.insert("../IsGsm.prg"); s.DDCProgramFile = "..\\IsGsm.prg"; }, {}},
     {"ProgramAdcMode",       [](TSettings& s, FakeDisk&) { s.EnableDDC = 0; s.DDCProgramFile = "x.prg"; }, {}},
 
     // recording-folder and disk-space: only for direct recording.
@@ -139,6 +156,8 @@ const RuleCase kRuleCases[] = {
         {{"recording-folder", W, {"DirFileName"}}}},
     {"FolderNoName",         [](TSettings& s, FakeDisk&) { s.DirFileName = "data\\"; },
         {{"recording-folder", W, {"DirFileName"}}}},
+    {"FolderNoNameSlash",    [](TSettings& s, FakeDisk&) { s.DirFileName = "data/"; },
+        {{"recording-folder", W, {"DirFileName"}, "DirFileName \"data/\" names no file"}}},
     {"FolderViewerMode",     [](TSettings& s, FakeDisk&) { s.WorkMode = 0; s.DirFileName = "nowhere/x.bin"; }, {}},
     {"DiskTooSmall",         [](TSettings& s, FakeDisk& d) { d.free["."] = 4096ull * 1024 - 1; (void)s; },
         {{"disk-space", W, {"DirFileName", "DirNumBufWrite"}}}},
@@ -147,7 +166,12 @@ const RuleCase kRuleCases[] = {
 
     // recording-size: 0 buffers would reach the initialization file.
     {"SizeNoBuffer",         [](TSettings& s, FakeDisk&) { s.DirFileBufSize = 0; },
-        {{"recording-size", E, {"DirNumBufWrite", "DirFileBufSize"}}}},
+        {{"recording-size", E, {"DirNumBufWrite", "DirFileBufSize"},
+          "The recording size has no result (DirFileBufSize is 0): DirNumBufWrite would be 0", {"0"}}}},
+    {"SizeNoDdcChannel",     [](TSettings& s, FakeDisk&) { s.DDCChannelMask = 0; },
+        {{"recording-size", E, {"DirNumBufWrite", "DDCChannelMask"},
+          "The recording size has no result (no channel is enabled): DirNumBufWrite would be 0"},
+         {"enum-value", E, {"DDCChannelMask"}}}},
     {"SizeNegative",         [](TSettings& s, FakeDisk&) { s.DirSamplesPerChannel = -1; },
         {{"recording-size", E, {"DirNumBufWrite", "DirSamplesPerChannel"}}}},
     {"SizeZeroSamples",      [](TSettings& s, FakeDisk&) { s.DirSamplesPerChannel = 0; },
@@ -174,6 +198,13 @@ const RuleCase kRuleCases[] = {
     // adc-channels.
     {"AdcNoChannel",         [](TSettings& s, FakeDisk&) { s.EnableDDC = 0; s.WorkMode = 0; s.ChannelMask = 0x10; },
         {{"adc-channels", E, {"ChannelMask"}}, {"enum-value", E, {"ChannelMask"}}}},
+    {"AdcNoChannelHex",      [](TSettings& s, FakeDisk&) { s.EnableDDC = 0; s.WorkMode = 0; s.ChannelMask = 0xF0; },
+        {{"adc-channels", E, {"ChannelMask"}, "ADC samples are chosen and no ADC channel is enabled (ChannelMask 0xF0)", {"0xF0"}},
+         {"enum-value", E, {"ChannelMask"}, "ChannelMask 0xF0 is not offered by the window (0x0 ... 0xF)",
+          {"ChannelMask", "0xF0", "0x0 ... 0xF"}}}},
+    {"AdcUnknownSource",     [](TSettings& s, FakeDisk&) { s.EnableDDC = 2; s.ChannelMask = 0; },
+        {{"recording-size", E, {"DirNumBufWrite", "EnableDDC"}, nullptr, {"2"}}, {"enum-value", E, {"EnableDDC"}}}},
+    {"AdcModeNoDdcChannel",  [](TSettings& s, FakeDisk&) { s.EnableDDC = 0; s.DDCChannelMask = 0; }, {}},
     {"AdcOneChannel",        [](TSettings& s, FakeDisk&) { s.EnableDDC = 0; s.ChannelMask = 0x8; }, {}},
 
     // enum-value: values only a hand-edited file holds.
@@ -188,6 +219,8 @@ const RuleCase kRuleCases[] = {
     {"EnumStartSource3",     [](TSettings& s, FakeDisk&) { s.StartSource = 3; },
         {{"enum-value", E, {"StartSource"}}}},
     {"EnumTypedWorkMode",    [](TSettings& s, FakeDisk&) { s.WorkMode = -1; },
+        {{"enum-value", E, {"WorkMode"}}}},
+    {"EnumWorkMode2",        [](TSettings& s, FakeDisk&) { s.WorkMode = 2; s.DirFileName = "nowhere/x.bin"; },
         {{"enum-value", E, {"WorkMode"}}}},
     {"EnumTypedClock",       [](TSettings& s, FakeDisk&) { s.ClockSource = -1; },
         {{"enum-value", E, {"ClockSource"}}}},
@@ -211,10 +244,17 @@ const RuleCase kRuleCases[] = {
     {"ValueAt255Characters", [](TSettings& s, FakeDisk&) { s.ExternalClockValue = 1e253; }, {}},
 
     // ini-file.
-    {"IniMissing",           [](TSettings&, FakeDisk& d) { d.ini.found = false; },
+    {"IniMissing",           [](TSettings&, FakeDisk& d) { d.ini = {false, false, false, {}}; },
         {{"ini-file", W, {"DirFileBufSize", "InternalClockValue"}}}},
     {"IniWithoutClock",      [](TSettings&, FakeDisk& d) { d.ini.hasInternalClockValue = false; },
         {{"ini-file", W, {"InternalClockValue"}}}},
+    {"IniWithoutEither",     [](TSettings&, FakeDisk& d) { d.ini = {true, false, false, {}}; },
+        {{"ini-file", W, {"DirFileBufSize", "InternalClockValue"},
+          "exam_ddc.ini lacks DirFileBufSize, InternalClockValue", {"exam_ddc.ini", "DirFileBufSize, InternalClockValue"}}}},
+    {"IniDuplicates",        [](TSettings&, FakeDisk& d) { d.ini.duplicates = {"[Option]", "Option/Dither"}; },
+        {{"ini-duplicates", W, {}}}},
+    {"IniMissingNoCopies",   [](TSettings&, FakeDisk& d) { d.ini.found = false; d.ini.duplicates = {"[Option]"}; },
+        {{"ini-file", W, {"DirFileBufSize", "InternalClockValue"}}}},
 };
 // clang-format on
 
@@ -231,11 +271,41 @@ TEST_P(RuleTable, GivesExactlyTheExpectedFindings) {
         EXPECT_EQ(findings[i].id, c.expected[i].id);
         EXPECT_EQ(findings[i].severity, c.expected[i].severity) << findings[i].message;
         EXPECT_EQ(findings[i].keys, c.expected[i].keys) << findings[i].message;
+        if (c.expected[i].message) {
+            EXPECT_EQ(findings[i].message, c.expected[i].message);
+        }
+        if (!c.expected[i].values.empty()) {
+            EXPECT_EQ(Texts(findings[i].values), c.expected[i].values) << findings[i].message;
+        }
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Checks, RuleTable, ::testing::ValuesIn(kRuleCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The keys the configuration lacked are named until another is read; only errors stop a write.
+TEST(Checks, MissingConfigKeysAndWhatStopsAWrite) {
+    TSettings s = Sound();
+    FakeDisk disk;
+    const ConfigRead full{"std.cfg", {}};
+    EXPECT_TRUE(RunChecks({s, disk, nullptr, &full}).empty());
+    const ConfigRead partial{"old.cfg", {"Dither", "MasterMode"}};
+    std::vector<Finding> f = RunChecks({s, disk, nullptr, &partial});
+    ASSERT_EQ(f.size(), 1u);
+    EXPECT_EQ(f[0].id, "config-missing-keys");
+    EXPECT_EQ(f[0].severity, Severity::Warning);
+    EXPECT_EQ(f[0].keys, (std::vector<std::string>{"Dither", "MasterMode"}));
+    EXPECT_EQ(f[0].message, "old.cfg lacks Dither, MasterMode; read as 0");
+    EXPECT_TRUE(WriteStoppers(f).empty());
+
+    s.MasterMode = 7;
+    s.InputSource[2] = 9;
+    f = RunChecks({s, disk, nullptr, &partial});
+    const std::vector<Finding> stoppers = WriteStoppers(f);
+    ASSERT_EQ(stoppers.size(), 2u);
+    EXPECT_EQ(stoppers[0].id, "input-source");
+    EXPECT_EQ(stoppers[1].id, "enum-value");
+}
 
 TEST(Checks, SoundSettingsGiveNoFinding) {
     const TSettings s = Sound();
@@ -297,17 +367,21 @@ struct PrecisionCase {
     double typed;
     bool finding;
     const char* message;
+    std::vector<std::string> values = {};
 };
 
 // Above 2^24 a float holds only even numbers of hertz, above 2^25 multiples of four.
 // clang-format off
 const PrecisionCase kPrecisionCases[] = {
-    {"FrequencyNCO5", 16777217.0, true,  "FrequencyNCO5: 16777217 Hz is kept as 16777216 Hz (single precision)"},
+    {"FrequencyNCO5", 16777217.0, true,  "FrequencyNCO5: 16777217 Hz is kept as 16777216 Hz (single precision)",
+        {"5", "16777217", "16777216"}},
     {"FrequencyNCO5", 16777216.0, false, nullptr},
     {"FrequencyNCO0", 16777218.0, false, nullptr},
-    {"FreqNC0",       33554435.0, true,  "FreqNC0: 33554435 Hz is kept as 33554436 Hz (single precision)"},
+    {"FreqNC0",       33554435.0, true,  "FreqNC0: 33554435 Hz is kept as 33554436 Hz (single precision)",
+        {"33554435", "33554436"}},
     {"FrequencyNCO1", 10700000.3, false, nullptr},  // a fraction below the hertz shown
-    {"FrequencyNCO1", 10700000.5, true,  "FrequencyNCO1: 10700000.5 Hz is kept as 10700000 Hz (single precision)"},
+    {"FrequencyNCO1", 10700000.5, true,  "FrequencyNCO1: 10700000.5 Hz is kept as 10700000 Hz (single precision)",
+        {"1", "10700000.5", "10700000"}},
 };
 // clang-format on
 
@@ -319,6 +393,7 @@ TEST(Checks, NcoPrecisionComparesWholeHertz) {
         if (f) {
             EXPECT_EQ(f->message, c.message);
             EXPECT_EQ(f->keys, std::vector<std::string>{c.key});
+            EXPECT_EQ(Texts(f->values), c.values);
         }
     }
 }
@@ -348,7 +423,7 @@ TEST(Checks, RecordingFolderOfAName) {
     EXPECT_EQ(RecordingFolder("/x.bin"), "/");
 }
 
-TEST(Checks, CachedViewAsksForFreeSpaceOncePerLifetime) {
+TEST(Checks, CachedViewAsksOncePerLifetime) {
     FakeDisk disk;
     auto now = std::chrono::steady_clock::time_point{};
     CachedFileSystemView cached(disk, std::chrono::milliseconds(1500), [&] { return now; });
@@ -361,6 +436,14 @@ TEST(Checks, CachedViewAsksForFreeSpaceOncePerLifetime) {
     EXPECT_EQ(cached.FreeBytes("."), 5u);
     EXPECT_EQ(cached.FreeBytes("data"), 1ull << 40);  // another folder is asked at once
     EXPECT_EQ(disk.freeQuestions, 3);
+
+    // The initialization file's state expires alike.
+    EXPECT_TRUE(cached.IniFile("exam_ddc.ini").found);
+    disk.ini.found = false;
+    now += std::chrono::milliseconds(1499);
+    EXPECT_TRUE(cached.IniFile("exam_ddc.ini").found);
+    now += std::chrono::milliseconds(1);
+    EXPECT_FALSE(cached.IniFile("exam_ddc.ini").found);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@ const std::vector<std::string> kSync    = {" 1 - по старту ввода", 
 const std::vector<std::string> kMaster  = {" 0 - SLAVE", " 1- SINGLE", " 2 - MASTER"};
 const std::vector<std::string> kStart   = {" 0 - программный", " 2-  SDX", " 4 - SYNX"};
 const std::vector<std::string> kSamples = {" 1024", " 2048", " 4096", " 8192", "16384"};
+const std::vector<std::string> kYo      = {"Ёмкость", "Ѐ ѐ"};  // capitals U+0400..U+040F
 // clang-format on
 
 struct ChoiceCase {
@@ -48,11 +49,15 @@ const ChoiceCase kChoices[] = {
     // The whole text, blanks and case aside.
     {"2-master",              &kMaster,   2},
     {" 1 - single",           &kMaster,   1},
+    {"\t2 - master\t",        &kMaster,   2},
+    {"\t2\t",                 &kMaster,   2},
     {"slave",                 &kMaster,  -1},
     {"2-sdx",                 &kStart,    1},
     {"внешний",               &kClock,    1},
     {"ВНУТРЕННИЙ",            &kClock,    0},
     {"Внеш",                  &kClock,   -1},
+    {"ёМКОСТЬ",               &kYo,       0},
+    {"ѐЀ",                    &kYo,       1},
     {"прямая запись в файл",  &kWork,     1},
     {"ПРЯМАЯЗАПИСЬВФАЙЛ",     &kWork,     1},
     {"работа с osmir файл data.bin", &kWork, 0},

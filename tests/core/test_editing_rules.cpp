@@ -161,7 +161,7 @@ TEST_F(EditingRules, ClockSourceAndValue) {
 
 // A value is refused when the settings files could not give it back: a real whose one-decimal
 // text passes the 255 characters a value is read with, a name with a line break (cut there) or
-// with white space around it (dropped by the readers).
+// with white space around it (dropped by the readers); so is a channel or ADC that does not exist.
 TEST_F(EditingRules, ValuesTheFilesCannotGiveBackAreRefused) {
     const std::string dirFile = "The file name for direct recording";
     const std::string program = "The DDC program file name";
@@ -186,6 +186,12 @@ TEST_F(EditingRules, ValuesTheFilesCannotGiveBackAreRefused) {
         {[this] { SetDdcProgramFromPath(Settings, "D:\\ a.prg"); }, program + blanks},
         {[this] { ConfigNameFromPath(Settings, "C:\\CONFIGS\\my\n.cfg"); }, config + breaks},
         {[this] { ConfigNameFromPath(Settings, "C:\\CON\rFIGS\\my.cfg"); }, config + breaks},
+        // Channels and ADCs that do not exist: nothing is written past the arrays.
+        {[this] { SetChannelAdcs(Settings, 16, 0b0001); }, "DDC channel 16 does not exist"},
+        {[this] { SetChannelAdcs(Settings, -1, 0b0001); }, "DDC channel -1 does not exist"},
+        {[this] { SetChannelFrequency(Settings, 16, "1", '.'); }, "DDC channel 16 does not exist"},
+        {[this] { AllChannelsToAdc(Settings, 4); }, "ADC 4 does not exist"},
+        {[this] { AllChannelsToAdc(Settings, -1); }, "ADC -1 does not exist"},
     };
     for (const auto& [edit, message] : cases)
         ExpectRefused(edit, message);
@@ -218,8 +224,8 @@ TEST_F(EditingRules, RefusedNumbersChangeNothing) {
                   "'12abc' is not a valid floating point value");
     ExpectRefused([this] { SetChannelFrequency(Settings, 4, "1e39", '.'); }, overflow);
     ExpectRefused([this] { ApplyFrequencyToAll(Settings, "-4e38", '.'); }, overflow);
-    ExpectRefused([this] { ApplyFrequencyToSelected(Settings, "1.5", ',', 0xFFFF); },
-                  "'1.5' is not a valid floating point value");
+    ExpectRefused([this] { ApplyFrequencyToSelected(Settings, "1.5,5", ',', 0xFFFF); },
+                  "'1.5,5' is not a valid floating point value");
     ExpectRefused([this] { SetClockValue(Settings, "1e400", '.'); }, overflow);
     ExpectRefused([this] { SetDirSamplesPerChannel(Settings, "65536 "); },
                   "'65536 ' is not a valid integer value");

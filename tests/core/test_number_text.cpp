@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 
@@ -40,11 +41,14 @@ const RealCase kValidReals[] = {
     {"1,5E2",      ',', 150.0},    {".5",        '.', 0.5},     {"5.",        '.', 5.0},
     {",5",         ',', 0.5},      {"-0",        '.', 0.0},     {"1e-400",    '.', 0.0},
     {"007.25",     '.', 7.25},     {"3.4e38",    '.', 3.4e38}, {"-1e-5",     '.', -1e-5},
+    // Either separator under either locale.
+    {"1.5",        ',', 1.5},      {"1,5",       '.', 1.5},     {"10.7e6",    ',', 10.7e6},
+    {"10,7e6",     '.', 10.7e6},
 };
 
 const RealCase kInvalidReals[] = {
-    {"",        '.', 0}, {"   ",     '.', 0}, {"1.5",     ',', 0}, {"1,5",     '.', 0},
-    {"1,000.5", '.', 0}, {"1 000",   '.', 0}, {"abc",     '.', 0}, {"12abc",   '.', 0},
+    {"",        '.', 0}, {"   ",     '.', 0}, {"1,5.5",   ',', 0}, {"1.5,5",   '.', 0},
+    {"1,000.5", '.', 0}, {"1,,5",    ',', 0}, {"1 000",   '.', 0}, {"abc",     '.', 0}, {"12abc",   '.', 0},
     {" 12abc ", '.', 0}, {"1e",      '.', 0}, {"1e+",     '.', 0}, {"e5",      '.', 0},
     {".",       '.', 0}, {"+",       '.', 0}, {"-",       '.', 0}, {"inf",     '.', 0},
     {"nan",     '.', 0}, {"0x10",    '.', 0}, {"1.5.",    '.', 0}, {"--1",     '.', 0},
@@ -58,6 +62,8 @@ TEST(ParseReal, AcceptsWellFormedTexts) {
         SCOPED_TRACE(c.text);
         EXPECT_DOUBLE_EQ(ParseReal(c.text, c.separator), c.value);
         EXPECT_FLOAT_EQ(ParseSingle(c.text, c.separator), static_cast<float>(c.value));
+        // The value is written back: "-0" must not come back as "-0.0".
+        EXPECT_EQ(std::signbit(ParseReal(c.text, c.separator)), std::signbit(c.value));
     }
 }
 

@@ -49,6 +49,7 @@ const SizeCase kSizeCases[] = {
     {"Total2GB",   1, 1, 16, 0,    4096,   16777216, Ok,                  512, 2097152,   16777216},
     {"AdcRealBig", 0, 1,  0, 1,    4096, 1073741824, Ok,                  512, 2097152, 1073741824},
     {"Buffer4GB",  1, 1, 16, 0, 4194304,      65536, Ok,                    1, 4194304,   33554432},
+    {"BufHuge",    1, 1, 16, 0, 8388608,          1, Ok,                    1, 8388608,   67108864},
     {"RemOver2GB", 1, 1, 16, 0, 3145728,   20000000, Ok,                    1, 3145728,   25165824},
     {"LargestFit", 0, 1,  0, 1,       1, 2147483136, Ok,              4194303, 4194303, 2147483136},
     {"OneTooMany", 0, 1,  0, 1,       1, 2147483137, TooLarge,              0,       0,          0},
@@ -109,6 +110,10 @@ TEST_P(RecordingSizeTest, BuffersGiveBackARequestOfAsManyBuffers) {
     if (c.status == Status::Ok && c.buffers > 0) {
         EXPECT_EQ(*samples, c.realSamples);
         EXPECT_EQ(ComputeRecordingSize(Settings, *samples).buffers, c.buffers);
+    }
+    if (c.status == Status::Ok && c.realSamples > INT32_MAX / 2) {
+        // Twice the buffers of a count past 2^30 hold more samples than 32 bits count.
+        EXPECT_FALSE(SamplesInBuffers(Settings, 2 * c.buffers));
     }
     EXPECT_FALSE(SamplesInBuffers(Settings, 0));
     EXPECT_FALSE(SamplesInBuffers(Settings, INT32_MAX));

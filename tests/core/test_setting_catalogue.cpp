@@ -65,3 +65,12 @@ TEST(SettingCatalogue, OnlyTheValuesTheWindowOffers) {
 }
 
 }  // namespace
+
+// A Russian desktop gets every description and unit in Russian.
+TEST(SettingCatalogue, EveryMeaningAndUnitHasItsRussian) {
+    for (const SettingRow& row : SettingCatalogue()) {
+        EXPECT_EQ(row.meaning.empty(), row.meaningRu.empty()) << row.key;
+        EXPECT_EQ(std::string_view(row.unit).empty(), std::string_view(UnitRu(row)).empty())
+            << row.key;
+    }
+}

@@ -319,6 +319,8 @@ TEST_F(ConfigFile, AFileWithoutEitherSectionIsRefusedAndChangesNothing) {
                       "cannot read \"any.cfg\": not a configuration file (no [Option] or "
                       "[device0_tessaro0] section)");
             EXPECT_EQ(ConfigText(Settings), before) << c.text;
+            // No error asked for: refused all the same.
+            EXPECT_FALSE(ReadConfig("any.cfg", Settings, nullptr)) << c.text;
         }
     }
 }
@@ -402,7 +404,7 @@ TEST_F(ConfigFile, HostileContentReadsWithoutHarm) {
 
 TEST_F(ConfigFile, ACommaLocaleStillWritesAndReadsPoints) {
     file_tests::CommaLocale locale;
-    SKIP_WITHOUT_COMMA_LOCALE(locale);
+    REQUIRE_COMMA_LOCALE(locale);
     ASSERT_TRUE(WriteConfig("std.cfg", Settings));
     EXPECT_EQ(ReadBytes("std.cfg"), Fixture("std_defaults.cfg"));
     WriteBytes("c.cfg", "[device0_tessaro0]\r\nComparatorThresholdSDX= 1.5\r\nFreqNC0= 2,5\r\n");

@@ -4,6 +4,7 @@
 
 #include <cfloat>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -117,8 +118,12 @@ TEST(FileText, RealFromTextTakesTheLongestDecimalPrefix) {
         {"1e99999999999999999999", DBL_MAX},
     };
     // clang-format on
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(RealFromText(c.text), c.value) << '"' << c.text << '"';
+        // The value is written back: "-" must not come back as "-0.0".
+        EXPECT_EQ(std::signbit(RealFromText(c.text)), std::signbit(c.value))
+            << '"' << c.text << '"';
+    }
 }
 
 TEST(FileText, ToSingleSaturatesBeyondTheFloatRange) {
@@ -182,7 +187,7 @@ TEST(FileText, IntegersAsThePrintfFormatsSpellThem) {
 
 TEST(FileText, ACommaLocaleChangesNothing) {
     file_tests::CommaLocale locale;
-    SKIP_WITHOUT_COMMA_LOCALE(locale);
+    REQUIRE_COMMA_LOCALE(locale);
     char printed[16];
     std::snprintf(printed, sizeof printed, "%.1f", 1.5);
     ASSERT_STREQ(printed, "1,5") << "the locale is active for the C library";

@@ -367,7 +367,7 @@ TEST_F(IniFile, AMissingFileKeepsBothValues) {
 
 TEST_F(IniFile, ACommaLocaleStillWritesPoints) {
     file_tests::CommaLocale locale;
-    SKIP_WITHOUT_COMMA_LOCALE(locale);
+    REQUIRE_COMMA_LOCALE(locale);
     WriteBytes("exam_ddc.ini", Fixture("exam_ddc_in.ini"));
     SetFixtureSettings(Settings);
     ASSERT_TRUE(WriteIni("exam_ddc.ini", Settings));

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 
@@ -138,6 +139,26 @@ TEST_F(Session, PreviewWritesNothing) {
     EXPECT_EQ(present.before, before);
     ASSERT_TRUE(WriteInitializationFile(Settings));
     EXPECT_EQ(present.after, ReadBytes("exam_ddc.ini"));
+}
+
+// The window's mark beside the button: whether a write would change the file on disk, read again
+// whenever its size or time changes.
+TEST_F(Session, TheWatchFollowsTheFileOnDisk) {
+    InitializationFileWatch watch;
+    EXPECT_TRUE(watch.Pending(Settings));  // no file yet
+    ASSERT_TRUE(WriteInitializationFile(Settings));
+    EXPECT_FALSE(watch.Pending(Settings));
+    // Another program changes one digit: the same size, a later time.
+    std::string bytes = ReadBytes("exam_ddc.ini");
+    const std::size_t at = bytes.find("DirNumBufWrite= 2");
+    ASSERT_NE(at, std::string::npos);
+    bytes[at + 16] = '3';
+    const auto written = fs::last_write_time("exam_ddc.ini");
+    WriteBytes("exam_ddc.ini", bytes);
+    fs::last_write_time("exam_ddc.ini", written + std::chrono::seconds(2));
+    EXPECT_TRUE(watch.Pending(Settings));
+    fs::remove("exam_ddc.ini");
+    EXPECT_TRUE(watch.Pending(Settings));
 }
 
 // clang-format off

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -214,7 +215,7 @@ void ModalAnswerer::AcceptNextDialog(const QString& dialogName, const QString& p
     answers_.push_back({dialogName, path, true, {}});
 }
 
-void ModalAnswerer::ClickInNextBox(QMessageBox::StandardButton button) {
+void ModalAnswerer::AnswerNextBox(QMessageBox::StandardButton button) {
     boxAnswers_.push_back(button);
 }
 
@@ -239,8 +240,8 @@ QStringList ModalAnswerer::Leftovers() const {
     for (const Answer& answer : answers_) {
         left << QStringLiteral("unused answer for %1").arg(answer.dialogName);
     }
-    if (!boxAnswers_.empty()) {
-        left << QStringLiteral("%1 unused answers for message boxes").arg(boxAnswers_.size());
+    for (QMessageBox::StandardButton button : boxAnswers_) {
+        left << QStringLiteral("unused answer %1 for a message box").arg(int(button));
     }
     return left;
 }
@@ -261,19 +262,23 @@ void ModalAnswerer::Poll() {
     // Answers are queued rather than given here: an answer may open a further modal box (the
     // overwrite question), which this timer must still be free to answer.
     if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-        boxes_.push_back({box->text(), box->windowTitle(), box->icon(), box->standardButtons()});
+        QPushButton* defaultButton = box->defaultButton();
+        boxes_.push_back({box->text(), box->windowTitle(), box->icon(), box->standardButtons(),
+                          box->informativeText(),
+                          defaultButton != nullptr ? box->standardButton(defaultButton)
+                                                   : QMessageBox::NoButton});
         QPointer<QMessageBox> guard(box);
-        QMessageBox::StandardButton scripted = QMessageBox::NoButton;
+        QMessageBox::StandardButton chosen = QMessageBox::NoButton;
         if (!boxAnswers_.empty()) {
-            scripted = boxAnswers_.front();
+            chosen = boxAnswers_.front();
             boxAnswers_.pop_front();
         }
-        QTimer::singleShot(0, this, [guard, scripted] {
+        QTimer::singleShot(0, this, [guard, chosen] {
             if (guard.isNull()) {
                 return;
             }
-            if (QAbstractButton* chosen = guard->button(scripted)) {
-                chosen->click();
+            if (QAbstractButton* wanted = guard->button(chosen)) {
+                wanted->click();
             } else if (QAbstractButton* yes = guard->button(QMessageBox::Yes)) {
                 yes->click();
             } else if (QAbstractButton* ok = guard->button(QMessageBox::Ok)) {

@@ -80,6 +80,8 @@ struct SeenMessageBox {
     QString title;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
+    QString informative;
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
 };
 
 struct SeenFileDialog {
@@ -91,17 +93,16 @@ struct SeenFileDialog {
 };
 
 // Answers every modal window that opens while it exists: message boxes are recorded and
-// confirmed (Yes, else OK, unless a button was scripted for them), file dialogs are answered from
-// a script of expected dialogs.
+// confirmed (Yes, else OK), file dialogs are answered from a script of expected dialogs.
 class ModalAnswerer : public QObject {
   public:
     ModalAnswerer();
     void AcceptNextDialog(const QString& dialogName, const QString& path);
-    // The next message box is answered with this button.
-    void ClickInNextBox(QMessageBox::StandardButton button);
     void CancelNextDialog(const QString& dialogName);
     // Types a name into the dialog's file-name field, then cancels.
     void TypeThenCancelNextDialog(const QString& dialogName, const QString& typed);
+    // The next message box is answered with this button instead of Yes or OK.
+    void AnswerNextBox(QMessageBox::StandardButton button);
     std::vector<SeenMessageBox> TakeMessageBoxes();
     std::vector<SeenFileDialog> TakeFileDialogs();
     // Script entries not used yet and modal windows that were neither boxes nor dialogs.

@@ -46,17 +46,16 @@ QString Edit(int n) {
 
 // ----- Tab -----
 
-// Top to bottom, left to right; a frame of radio buttons is entered at its chosen button; the
-// disabled controls (Edit18 with the internal clock, the indicators, Edit20, Edit25) are passed.
+// Top to bottom, left to right, the NCO grid by channel as Enter goes; a frame of radio buttons is
+// entered at its chosen button; the disabled controls (Edit18 with the internal clock, the
+// indicators, Edit20, Edit25) are passed.
 TEST_F(KeyboardTest, TabFollowsReadingOrder) {
     QStringList expected = {"Button12",      "Button13",     "Edit23",       "ComboBox1",
                             "RadioButton2",  "RadioButton6", "RadioButton7", "RadioButton10",
                             "RadioButton11", Box(87),        Box(88),        Box(89),
                             Box(85),         "Button11",     "Edit22"};
-    for (int row = 0; row < 4; ++row) {  // the NCO grid row by row: channels row, row + 4, ...
-        for (int column = 0; column < 4; ++column) {
-            expected << Box(69 + 4 * column + row) << Edit(1 + 4 * column + row);
-        }
+    for (int channel = 0; channel < kDdcChannels; ++channel) {  // the NCO grid by channel
+        expected << Box(69 + channel) << Edit(1 + channel);
     }
     expected << "Edit17"
              << "Button7"
@@ -83,7 +82,8 @@ TEST_F(KeyboardTest, TabFollowsReadingOrder) {
              << "Edit21"
              << "Edit19"
              << "Button9"
-             << "FindingsList";
+             << "FindingsList"
+             << "WorkingFolderButton";
 
     Focus("Button12");
     QStringList seen;

@@ -389,6 +389,11 @@ TEST_P(ComboValueTest, RefreshSelectsAndHarvestReadsBack) {
     Click(W<QCheckBox>("CheckBox85"));
     EXPECT_EQ(form_->Settings.*c.field, c.harvested);
     Click(W<QPushButton>("Button9"));
+    // A value no item offers is an error finding: the write asks first (and is answered yes).
+    for (const QString& message : TakeMessages()) {
+        EXPECT_TRUE(message.startsWith(QString::fromUtf8("В настройках есть ошибк")))
+            << message.toStdString();
+    }
     form_->FormClose();
     const std::string key = FindSettingOfControl(c.combo)->key;
     const std::string config = key + "= " + std::to_string(c.harvested) + "\r\n";
@@ -580,19 +585,25 @@ TEST_P(NumberDisplayTest, ThresholdShowsThreeSignificantDigitsWithOneDecimal) {
     }
 }
 
-TEST_P(NumberDisplayTest, TypedThresholdUsesTheLocaleSeparator) {
-    const QString good = GetParam() ? "2,5" : "2.5";
-    const QString bad = GetParam() ? "2.5" : "2,5";
+// The locale's separator is shown; either is taken, as a keypad gives a point on any desktop.
+TEST_P(NumberDisplayTest, TypedThresholdTakesEitherSeparatorAndShowsTheLocales) {
+    const QString shown = GetParam() ? "2,5" : "2.5";
+    const QString other = GetParam() ? "1.5" : "1,5";
+    const QString bad = GetParam() ? "1.5,5" : "1,5.5";
     auto* edit = W<QLineEdit>("Edit24");
 
-    TypeThenEnter(edit, good);
+    TypeThenEnter(edit, shown);
     EXPECT_EQ(form_->Settings.ComparatorThresholdSDX, 2.5f);
-    EXPECT_EQ(edit->text(), good);
+    EXPECT_EQ(edit->text(), shown);
+
+    TypeThenEnter(edit, other);
+    EXPECT_EQ(form_->Settings.ComparatorThresholdSDX, 1.5f);
+    EXPECT_EQ(edit->text(), GetParam() ? "1,5" : "1.5");
 
     TypeThenEnter(edit, bad);
     EXPECT_EQ(TakeMessages(),
               QStringList{QStringLiteral("'%1' is not a valid floating point value.").arg(bad)});
-    EXPECT_EQ(form_->Settings.ComparatorThresholdSDX, 2.5f);
+    EXPECT_EQ(form_->Settings.ComparatorThresholdSDX, 1.5f);
 }
 
 INSTANTIATE_TEST_SUITE_P(Window, NumberDisplayTest, ::testing::Bool(),

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -50,7 +51,8 @@ class ChecksTest : public FormTest {
 
 TEST_F(ChecksTest, FrameAndTooltipFollowAValueAcrossItsLimit) {
     auto* edit = W<QLineEdit>("Edit6");
-    const QString plain = U("NCO frequency of DDC channel 5, Hz, 0 ... clock/2 - FrequencyNCO5");
+    const QString plain = edit->property("plainToolTip").toString();
+    EXPECT_TRUE(plain.endsWith(U(" - FrequencyNCO5"))) << plain.toStdString();
     EXPECT_EQ(Lines(), QStringList{U("Замечаний нет")});
     EXPECT_EQ(edit->toolTip(), plain);
 
@@ -157,8 +159,19 @@ TEST_F(ChecksTest, EveryControlHasAnAccessibleNameAndATooltip) {
 
     EXPECT_EQ(W<QLineEdit>("Edit6")->accessibleName(), U("Частота NCO, канал 5"));
     EXPECT_EQ(MatrixBox(*form_, 7, 2)->accessibleName(), U("Канал DDC 7, АЦП 2"));
-    const QString undo = U("Ctrl+Z undoes a change, Ctrl+Shift+Z or Ctrl+Y redoes it");
+    const bool russian = QLocale().language() == QLocale::Russian;
+    const QString undo =
+        russian ? U("Ctrl+Z отменяет изменение, Ctrl+Shift+Z или Ctrl+Y возвращает его")
+                : U("Ctrl+Z undoes a change, Ctrl+Shift+Z or Ctrl+Y redoes it");
     EXPECT_EQ(W<QLineEdit>("Edit23")->toolTip().count(undo), 1);
+    // Tooltips speak the desktop's language, from the settings catalogue: meaning with the range,
+    // unit, file key.
+    EXPECT_EQ(W<QLineEdit>("Edit6")->toolTip(),
+              russian ? U("Частота NCO канала DDC 5, 0 ... тактовая/2 (Гц) - FrequencyNCO5")
+                      : U("NCO frequency of DDC channel 5, 0 ... clock/2 (Hz) - FrequencyNCO5"));
+    EXPECT_EQ(W<QComboBox>("ComboBox4")->toolTip(),
+              russian ? U("Мастер режим: SLAVE, SINGLE или MASTER, 0, 1 или 2 - MasterMode")
+                      : U("Master mode: slave, single or master, 0, 1 or 2 - MasterMode"));
 
     int buddies = 0;
     for (QLabel* label : form_->findChildren<QLabel*>()) {
