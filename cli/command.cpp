@@ -10,8 +10,9 @@ const char* const kCommonHelp =
     "--dir DIR, before or after the subcommand, runs it in DIR as the window's working "
     "directory.\n"
     "Numbers take a point as the decimal separator, whatever the locale.\n"
-    "Exit status: 0 done (or no difference, no finding), 1 differences found (diff) or warnings\n"
-    "only (check), 2 refused or failed (or an error found by check).\n"
+    "Exit status: 0 done (or no difference, no finding, no conflict), 1 differences found (diff),\n"
+    "warnings only (check) or channels in each other's way (plan), 2 refused or failed (or an\n"
+    "error found by check).\n"
     "Errors go to stderr, one line each, naming the file and the reason.\n";
 
 void Describe(CLI::App& app, const std::string& details) {

@@ -42,6 +42,7 @@ std::unique_ptr<Command> MakeApplyCommand(CLI::App& parent);
 std::unique_ptr<Command> MakeDiffCommand(CLI::App& parent);
 std::unique_ptr<Command> MakeCheckCommand(CLI::App& parent);
 std::unique_ptr<Command> MakeGetCommand(CLI::App& parent);
+std::unique_ptr<Command> MakePlanCommand(CLI::App& parent);
 
 // What the program and each subcommand's --help end with: exit statuses, errors, numbers.
 extern const char* const kCommonHelp;

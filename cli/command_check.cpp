@@ -26,7 +26,8 @@ class CheckCommand : public Command {
         Describe(*app,
                  "Load as the window does when it opens in the working directory (the defaults, "
                  "then CONFIG, then exam_ddc.ini) and run the window's pre-flight checks: NCO "
-                 "frequencies against half the clock, the data format, the comparator threshold, "
+                 "frequencies against half the clock, channels of one ADC on the same NCO, the "
+                 "data format, the comparator threshold, "
                  "the DDC program file, the recording folder, free space and size, the ADC of "
                  "each channel, the clock, values the window does not offer, exam_ddc.ini "
                  "itself (missing, lacking keys, sections or keys held twice) and the keys CONFIG "

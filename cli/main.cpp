@@ -71,6 +71,7 @@ int main(int argc, char** argv) {
     commands.push_back(cli::MakeDiffCommand(app));
     commands.push_back(cli::MakeCheckCommand(app));
     commands.push_back(cli::MakeGetCommand(app));
+    commands.push_back(cli::MakePlanCommand(app));
 
     try {
         app.parse(argc, argv);

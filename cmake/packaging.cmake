@@ -69,6 +69,11 @@ set(description_tessaro-master "edit the settings of the TESSARO receiver module
 set(description_tessaro-cli "read, change and compare TESSARO settings files from scripts")
 if(TESSARO_HELP2MAN)
     foreach(program ${tessaro_programs})
+        # Sections beyond the program's --help, when it has them.
+        set(man_include)
+        if(EXISTS ${data}/${program}.h2m)
+            set(man_include ${data}/${program}.h2m)
+        endif()
         add_custom_command(OUTPUT ${generated}/${program}.1.gz
                            COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:${program}>
                                    "-DNAME=${description_${program}}" -DVERSION=${PROJECT_VERSION}

@@ -1,9 +1,11 @@
 #include "core/checks.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
 
+#include "core/frequency_plan.h"
 #include "core/number_text.h"
 #include "core/recording_size.h"
 #include "core/setting_catalogue.h"
@@ -74,15 +76,6 @@ bool DirectRecording(const TSettings& s) {
     return s.WorkMode == 1;
 }
 
-// The clock the module runs on; any source but 0 is the external one, as the window shows it.
-double ClockInUse(const TSettings& s) {
-    return s.ClockSource == 0 ? s.InternalClockValue : s.ExternalClockValue;
-}
-
-bool ClockUsable(double clock) {
-    return std::isfinite(clock) && clock > 0.0;
-}
-
 // The recording size as the next refresh computes it, with the enabled channels counted here so
 // that the result depends on the settings alone.
 RecordingSize PlannedRecording(const TSettings& s) {
@@ -134,6 +127,33 @@ void NcoPrecision(const CheckInput& in, std::vector<Finding>& out) {
     if (in.typed->FreqNC0) {
         if (auto f = NcoPrecisionFinding("FreqNC0", *in.typed->FreqNC0, in.settings.FreqNC0)) {
             out.push_back(std::move(*f));
+        }
+    }
+}
+
+// One finding for each channel that repeats the NCO of a lower-numbered channel on its ADC.
+void NcoDuplicate(const CheckInput& in, std::vector<Finding>& out) {
+    const TSettings& s = in.settings;
+    if (!DdcMode(s)) {
+        return;
+    }
+    const FrequencyPlan plan = MakeFrequencyPlan(s, PlanOptions{});
+    for (const AdcPlan& adc : plan.adcs) {
+        for (const ChannelPair& pair : adc.duplicates) {
+            // Of three channels alike, the third is named against the first only.
+            const bool repeated =
+                std::any_of(adc.duplicates.begin(), adc.duplicates.end(),
+                            [&](const ChannelPair& other) { return other.second == pair.first; });
+            if (repeated) {
+                continue;
+            }
+            const std::string hertz = Hertz(s.FrequencyNCO[pair.first]);
+            Add(out, "nco-duplicate", "", Severity::Warning,
+                {NcoKey(pair.first), NcoKey(pair.second)},
+                NcoKey(pair.first) + " and " + NcoKey(pair.second) + " are both " + hertz +
+                    " Hz on ADC " + std::to_string(adc.adc) +
+                    ": the two channels deliver the same data",
+                {Number(pair.first), Number(pair.second), Number(hertz), Number(adc.adc)});
         }
     }
 }
@@ -544,9 +564,10 @@ std::string RecordingFolder(std::string_view fileName) {
 }
 
 // clang-format off
-const std::array<CheckRule, 17> CheckRules = {{
+const std::array<CheckRule, 18> CheckRules = {{
     {"nco-range",        NcoRange},
     {"nco-precision",    NcoPrecision},
+    {"nco-duplicate",    NcoDuplicate},
     {"data-format",      DataFormat},
     {"threshold-range",  ThresholdRange},
     {"program-file",     ProgramFile},

@@ -149,7 +149,7 @@ struct CheckRule {
 };
 
 // Every rule, in the order their findings are listed.
-extern const std::array<CheckRule, 17> CheckRules;
+extern const std::array<CheckRule, 18> CheckRules;
 
 // All findings of all rules, in the order of CheckRules.
 std::vector<Finding> RunChecks(const CheckInput& input);

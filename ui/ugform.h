@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <utility>
+#include <vector>
 
 #include "core/checks.h"
 #include "core/settings.h"
@@ -25,6 +26,8 @@ class QSettings;
 class QTimer;
 class QUndoStack;
 class TFormKeys;
+class TPlanWindow;
+struct NcoValue;
 enum class RecordingSizeStatus;
 
 class TGForm : public QWidget {
@@ -205,6 +208,25 @@ class TGForm : public QWidget {
     void WrapInScrollArea(QWidget* page);
     // Size and place on the screen: the whole page on a tall screen, scrolling on a short one.
     void FitToScreen();
+
+    // ---- The frequency plan window (ugform_plan.cpp), made on first use ----
+  public:
+    // Makes the plan window on the first call, shows it and brings it forward.
+    TPlanWindow* ShowPlanWindow();
+    // The plan window; null until it is first shown.
+    TPlanWindow* PlanWindow() const { return planWindow_; }
+
+  private:
+    QPushButton* BuildPlanButton();
+    // At the end of every refresh: the plan follows the settings.
+    void ShowPlan();
+    void FocusChannelFrequency(int channel);
+    // A marker dragged (final on release) and the tuning aids' values, through SetChannelFrequency.
+    void PlanRetune(int channel, double frequency, bool final);
+    void PlanFrequencies(const std::vector<NcoValue>& values);
+    TPlanWindow* planWindow_ = nullptr;
+    bool planDragOpen_ = false;
+    bool planDragOutermost_ = false;
 
     QUndoStack* undoStack_ = nullptr;
     // Handler runs in progress: the refresh's own clicks run handlers inside an outer run.

@@ -191,6 +191,7 @@ void TGForm::Refresh() {
     SelectValue(comboBox_[6], Settings.SamplesPerChannel);
     ShowFindings();
     ShowIniPending();
+    ShowPlan();
 }
 
 void TGForm::ShowRecordingSize(QLineEdit* edit, RecordingSizeStatus status, int32_t value) {

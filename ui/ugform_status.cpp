@@ -32,10 +32,19 @@ QWidget* TGForm::BuildIniWriteRow(QPushButton* writeButton) {
     keepRoom.setRetainSizeWhenHidden(true);
     iniPending_->setSizePolicy(keepRoom);
     iniPending_->hide();
-    row->addStretch(1);
-    row->addWidget(writeButton);
-    row->addWidget(iniPending_, 1, Qt::AlignLeft | Qt::AlignVCenter);
     rows->addLayout(row);
+    // The plan's button in the room left of the write button, which keeps its place: the two
+    // sides share that room as before, and the gap a layout puts after a widget (but not after
+    // a stretch) is given to the mark alone.
+    const int gap = row->spacing();
+    row->setSpacing(0);
+    auto* left = new QHBoxLayout;
+    left->addWidget(BuildPlanButton());
+    left->addStretch(1);
+    row->addLayout(left, 1);
+    row->addWidget(writeButton);
+    row->addSpacing(gap);
+    row->addWidget(iniPending_, 1, Qt::AlignLeft | Qt::AlignVCenter);
 
     iniStatus_ = new QLabel;
     iniStatus_->setFont(bold);

@@ -121,6 +121,16 @@ const RuleCase kRuleCases[] = {
     {"NcoDisabledChannel",   [](TSettings& s, FakeDisk&) { s.DDCChannelMask = 0x7FFF; s.FrequencyNCO[15] = 9e7f; }, {}},
     {"NcoAdcMode",           [](TSettings& s, FakeDisk&) { s.EnableDDC = 0; s.FrequencyNCO[1] = 9e7f; }, {}},
 
+    // nco-duplicate: same ADC, same stored NCO, both enabled; each repeat named against the first.
+    {"NcoDuplicate",         [](TSettings& s, FakeDisk&) { s.FrequencyNCO[7] = s.FrequencyNCO[0]; },
+        {{"nco-duplicate", W, {"FrequencyNCO0", "FrequencyNCO7"}}}},
+    {"NcoThreeAlike",        [](TSettings& s, FakeDisk&) { s.FrequencyNCO[7] = s.FrequencyNCO[10] = s.FrequencyNCO[0]; },
+        {{"nco-duplicate", W, {"FrequencyNCO0", "FrequencyNCO7"}}, {"nco-duplicate", W, {"FrequencyNCO0", "FrequencyNCO10"}}}},
+    {"NcoSameOtherAdc",      [](TSettings& s, FakeDisk&) { s.FrequencyNCO[1] = s.FrequencyNCO[0]; }, {}},
+    {"NcoSameOneDisabled",   [](TSettings& s, FakeDisk&) { s.FrequencyNCO[7] = s.FrequencyNCO[0]; BitClear(s.DDCChannelMask, 7); }, {}},
+    {"NcoSameAdcMode",       [](TSettings& s, FakeDisk&) { s.FrequencyNCO[7] = s.FrequencyNCO[0]; s.EnableDDC = 0; }, {}},
+    {"NcoOneHertzApart",     [](TSettings& s, FakeDisk&) { s.FrequencyNCO[7] = s.FrequencyNCO[0] + 1; }, {}},
+
     // data-format: the default 1 is neither choice.
     {"DataFormatDefault",    [](TSettings& s, FakeDisk&) { s.DataFormat = 1; },
         {{"data-format", W, {"DataFormat"}}}},
@@ -193,7 +203,7 @@ const RuleCase kRuleCases[] = {
     {"ClockExternalNan",     [](TSettings& s, FakeDisk&) { s.ClockSource = 1; s.ExternalClockValue = std::nan(""); },
         {{"clock-value", E, {"ExternalClockValue"}}}},
     {"ClockUnusedZero",      [](TSettings& s, FakeDisk&) { s.ExternalClockValue = 0; }, {}},
-    {"ClockTiny",            [](TSettings& s, FakeDisk&) { s.InternalClockValue = 1e-300; for (float& f : s.FrequencyNCO) f = 0; }, {}},
+    {"ClockTiny",            [](TSettings& s, FakeDisk&) { s.InternalClockValue = 1e-300; s.DDCChannelMask = 0xF; for (float& f : s.FrequencyNCO) f = 0; }, {}},
 
     // adc-channels.
     {"AdcNoChannel",         [](TSettings& s, FakeDisk&) { s.EnableDDC = 0; s.WorkMode = 0; s.ChannelMask = 0x10; },
@@ -332,21 +342,26 @@ TEST(Checks, MessagesQuoteTheValues) {
     s.ComparatorThresholdSDX = 3.5f;
     s.StartSource = 2;
     s.InputSource[2] = 7;
+    s.FrequencyNCO[14] = s.FrequencyNCO[15] = 20000000;
+    s.InputSource[14] = s.InputSource[15] = 3;
     FakeDisk disk;
     disk.free["."] = 1024 * 1024;
     const std::vector<Finding> f = RunChecks({s, disk});
-    ASSERT_EQ(f.size(), 4u);
+    ASSERT_EQ(f.size(), 5u);
     EXPECT_EQ(f[0].message,
               "FrequencyNCO5: 60000000 Hz is outside 0 ... 50000000 Hz (half the internal clock)");
+    EXPECT_EQ(f[1].message,
+              "FrequencyNCO14 and FrequencyNCO15 are both 20000000 Hz on ADC 3: the two channels "
+              "deliver the same data");
     EXPECT_EQ(
-        f[1].message,
+        f[2].message,
         "ComparatorThresholdSDX 3.5 V is outside -2.5 ... +2.5 V, and the run starts from SDX");
-    EXPECT_EQ(f[2].message, "The recording needs 4096 KB; the volume of \".\" has 1024 KB free");
-    EXPECT_EQ(f[3].message, "InputSource2 is 7: there is no such ADC (0 to 3)");
+    EXPECT_EQ(f[3].message, "The recording needs 4096 KB; the volume of \".\" has 1024 KB free");
+    EXPECT_EQ(f[4].message, "InputSource2 is 7: there is no such ADC (0 to 3)");
     EXPECT_EQ(WorstSeverity(f), Severity::Error);
-    ASSERT_EQ(f[1].values.size(), 1u);
-    EXPECT_EQ(f[1].values[0].text, "3.5");
-    EXPECT_TRUE(f[1].values[0].number);
+    ASSERT_EQ(f[2].values.size(), 1u);
+    EXPECT_EQ(f[2].values[0].text, "3.5");
+    EXPECT_TRUE(f[2].values[0].number);
 
     s = Sound();
     s.DirFileName = "a\nb.bin";

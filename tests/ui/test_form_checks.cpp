@@ -137,7 +137,8 @@ TEST_F(ChecksTest, TypedFrequencyKeptAsAnotherValue) {
     for (int n = 1; n <= kDdcChannels; ++n) {
         EXPECT_EQ(FindingOf(W<QLineEdit>(QStringLiteral("Edit%1").arg(n))), "warning") << n;
     }
-    EXPECT_EQ(list_->count(), kDdcChannels + 1);
+    // And on each ADC three channels repeat the first one's NCO.
+    EXPECT_EQ(list_->count(), kDdcChannels + 1 + 3 * kAdcs);
 }
 
 TEST_F(ChecksTest, EveryControlHasAnAccessibleNameAndATooltip) {
