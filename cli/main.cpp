@@ -12,8 +12,8 @@
 #include "cli/console.h"
 #include "cli/terminal_text.h"
 #include "core/errors.h"
-#include "files/native_path.h"
 #include "files/file_io.h"
+#include "files/native_path.h"
 #include "tessaro_version.h"
 
 #ifdef _WIN32
