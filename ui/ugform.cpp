@@ -399,8 +399,8 @@ void TGForm::FormShow(QObject*) {
     // A missing file leaves the defaults, as it always has at start. So does one that is there and
     // cannot be read, but that is said, and the close asks before putting anything in its place.
     const StartupFiles loaded = LoadStartupFiles(Settings, TSettings::StartupConfigName);
-    configRead_ = {TSettings::StartupConfigName, loaded.configMissingKeys};
     startupConfigUnread_ = loaded.config == files::LoadStatus::Failed;
+    configRead_ = {TSettings::StartupConfigName, loaded.configMissingKeys};
     RememberStartupConfig();
     Refresh();
     SetUpWatching();

@@ -6,7 +6,6 @@
 #include <array>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <utility>
 #include <vector>
 
@@ -120,9 +119,6 @@ class TGForm : public QWidget {
     void WireControls();
     // The file dialog of that name, built on its first use.
     QFileDialog* FileDialog(const char* name);
-    // Where the close saves the settings: std.cfg, or, when std.cfg was there at start and could
-    // not be read, what the user answers (replace it, another file, nothing).
-    std::optional<std::string> ConfigToSaveOnClose();
     // The one place where a failure escaping a handler is caught and shown.
     bool RunHandler(const std::function<void()>& handler);
     // A field's text confirmed by Enter (RunConfirm) or by the focus leaving it (RunExit).
@@ -254,9 +250,13 @@ class TGForm : public QWidget {
     // the window's place (ugform_scrolling.cpp) ----
   public:
     // What closing does with std.cfg, deciding among the cases: saved silently in the ordinary
-    // case; asked first when the file changed on disk since the window read or saved it; offered
-    // retry, save as, close without saving or cancel when the save fails. False: stay open.
+    // case; asked first when the window could not read it at start (replace it, save elsewhere,
+    // don't save, cancel) or else when it changed on disk since the window read or saved it;
+    // offered retry, save as, close without saving or cancel when the save fails. False: stay
+    // open.
     bool DecideClose();
+    // The warning of a save that was done but not wholly confirmed, when there is one.
+    void TellSaveWarning(const QString& path, const std::string& warning);
     // The findings about files worked out again from the disk, and the mark (F5).
     void Recheck();
     // The configuration last read (at start or by "Считать") and the keys it lacked.

@@ -1,6 +1,7 @@
 // Closing the window: std.cfg is saved silently in the ordinary case, and the user is asked only
-// where saving would lose something: an outside change of the file (a "set" from the command
-// line, an editor) or the settings themselves when the file cannot be written. Settings that
+// where saving would lose something: a std.cfg the window could not read at start (it holds the
+// defaults instead), an outside change of the file (a "set" from the command line, an editor) or
+// the settings themselves when the file cannot be written. Settings that
 // differ from exam_ddc.ini ask nothing: a configuration may be prepared for later, and the mark
 // beside the write button said so while the window was open.
 #include <QDir>
@@ -35,10 +36,38 @@ QString StartupName() {
     return QString::fromLatin1(TSettings::StartupConfigName);
 }
 
+enum class UnreadAnswer { Replace, SaveElsewhere, DontSave, Cancel };
 enum class ChangedAnswer { Overwrite, KeepFile, Cancel };
 enum class FailedAnswer { Retry, SaveAs, CloseWithoutSaving, Cancel };
 
-// Cancel is the default of both questions: Enter keeps the window, and so loses nothing.
+// Cancel is the default of the questions: Enter keeps the window, and so loses nothing.
+UnreadAnswer AskUnreadOnClose(QWidget* parent) {
+    QMessageBox box(
+        QMessageBox::Warning, QString(),
+        Text("Файл %1 при запуске считать не удалось, и в окне настройки по "
+             "умолчанию.")
+            .arg(StartupName()),
+        QMessageBox::Yes | QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+    box.setObjectName(QStringLiteral("UnreadConfigOnCloseQuestion"));
+    box.setInformativeText(Text("Заменить его настройками окна?"));
+    box.button(QMessageBox::Yes)->setText(Text("Заменить"));
+    box.button(QMessageBox::Save)->setText(Text("Сохранить в другой файл…"));
+    box.button(QMessageBox::Discard)->setText(Text("Не сохранять"));
+    box.button(QMessageBox::Cancel)->setText(Text("Отмена"));
+    box.setDefaultButton(QMessageBox::Cancel);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+        case QMessageBox::Yes:
+            return UnreadAnswer::Replace;
+        case QMessageBox::Save:
+            return UnreadAnswer::SaveElsewhere;
+        case QMessageBox::Discard:
+            return UnreadAnswer::DontSave;
+        default:
+            return UnreadAnswer::Cancel;
+    }
+}
+
 ChangedAnswer AskChangedOnDisk(QWidget* parent) {
     QMessageBox box(QMessageBox::Warning, QString(),
                     Text("Файл %1 изменён на диске после того, как окно его считало или "
@@ -90,7 +119,25 @@ FailedAnswer AskSaveFailed(QWidget* parent, const QString& what, const QString& 
     }
 }
 
+// Another file for the settings, chosen in the save dialog opened in the working folder; empty
+// when cancelled.
+QString ChooseOtherFile(QFileDialog* dialog) {
+    const QString saved = QDir::currentPath();
+    dialog->setDirectory(saved);
+    const bool chosen = dialog->exec() == QDialog::Accepted && !dialog->selectedFiles().isEmpty();
+    QDir::setCurrent(saved);
+    return chosen ? dialog->selectedFiles().constFirst() : QString();
+}
+
 }  // namespace
+
+// A save that was done but not wholly confirmed (a folder not flushed) is said as such.
+void TGForm::TellSaveWarning(const QString& path, const std::string& warning) {
+    if (!warning.empty()) {
+        ShowFileFailure(this, Text("Настройки сохранены, но не всё удалось подтвердить: ") + path,
+                        FromLocal(warning));
+    }
+}
 
 void TGForm::RememberStartupConfig() {
     const std::optional<QByteArray> bytes = StartupConfigOnDisk();
@@ -116,24 +163,34 @@ bool TGForm::StartupConfigChangedOnDisk() const {
 }
 
 bool TGForm::DecideClose() {
-    // A std.cfg that could not be read at start is replaced only when the user says so.
-    if (startupConfigUnread_) {
-        const std::optional<std::string> name = ConfigToSaveOnClose();
-        if (!name) {
+    // Asked before anything else: whatever has happened to the file since, the window never had
+    // its settings.
+    while (startupConfigUnread_) {
+        const UnreadAnswer answer = AskUnreadOnClose(this);
+        if (answer == UnreadAnswer::Replace) {
+            break;
+        }
+        if (answer == UnreadAnswer::DontSave) {
             return true;
         }
-        if (*name != TSettings::StartupConfigName) {
-            std::string reason;
-            if (!WriteConfig(*name, Settings, &reason)) {
-                ShowFileFailure(this,
-                                Text("Настройки не сохранены: не удалось записать файл ") +
-                                    FromLocal(*name) + u'.',
-                                FromLocal(reason));
-            }
+        if (answer == UnreadAnswer::Cancel) {
+            return false;
+        }
+        // Another file; a cancelled dialog or a failed save asks again.
+        const QString path = ChooseOtherFile(FileDialog("SaveDialog3"));
+        if (path.isEmpty()) {
+            continue;
+        }
+        std::string reason;
+        if (WriteConfig(ToFileName(path), Settings, &reason)) {
+            TellSaveWarning(path, reason);
             return true;
         }
+        ShowFileFailure(this,
+                        Text("Настройки не сохранены: не удалось записать файл ") + path + u'.',
+                        FromLocal(reason));
     }
-    if (StartupConfigChangedOnDisk()) {
+    if (!startupConfigUnread_ && StartupConfigChangedOnDisk()) {
         switch (AskChangedOnDisk(this)) {
             case ChangedAnswer::Overwrite:
                 break;
@@ -145,12 +202,8 @@ bool TGForm::DecideClose() {
     }
     QString what = Text("Настройки не сохранены: не удалось записать файл ") + StartupName() + u'.';
     std::string reason;
-    // Each attempt starts with no reason: a write that succeeds may still leave a warning in it.
-    const auto write = [&] {
-        reason.clear();
-        return WriteConfig(TSettings::StartupConfigName, Settings, &reason);
-    };
-    for (bool saved = write(); !saved; saved = write()) {
+    for (bool saved = WriteConfig(TSettings::StartupConfigName, Settings, &reason); !saved;
+         saved = WriteConfig(TSettings::StartupConfigName, Settings, &reason)) {
         for (;;) {
             const FailedAnswer answer = AskSaveFailed(this, what, FromLocal(reason));
             if (answer == FailedAnswer::Retry) {
@@ -163,30 +216,20 @@ bool TGForm::DecideClose() {
                 return false;
             }
             // Save as: another folder; a cancelled dialog asks again.
-            QFileDialog* dialog = FileDialog("SaveDialog3");
-            const QString saved = QDir::currentPath();
-            dialog->setDirectory(saved);
-            const bool chosen =
-                dialog->exec() == QDialog::Accepted && !dialog->selectedFiles().isEmpty();
-            QDir::setCurrent(saved);
-            if (!chosen) {
+            const QString path = ChooseOtherFile(FileDialog("SaveDialog3"));
+            if (path.isEmpty()) {
                 continue;
             }
-            const QString path = dialog->selectedFiles().constFirst();
             if (WriteConfig(ToFileName(path), Settings, &reason)) {
+                TellSaveWarning(path, reason);
                 return true;
             }
             what = Text("Настройки не сохранены: не удалось записать файл ") + path + u'.';
         }
         what = Text("Настройки не сохранены: не удалось записать файл ") + StartupName() + u'.';
     }
-    if (!reason.empty()) {
-        // Written, but the flush after the rename could not be confirmed.
-        ShowFileFailure(this,
-                        Text("Настройки сохранены, но не всё удалось подтвердить: ") +
-                            StartupName(),
-                        FromLocal(reason));
-    }
+    TellSaveWarning(StartupName(), reason);
+    startupConfigUnread_ = false;
     RememberStartupConfig();
     return true;
 }

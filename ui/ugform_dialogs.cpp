@@ -8,8 +8,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QMessageBox>
-#include <QPushButton>
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -171,43 +169,10 @@ void TGForm::Button13Click(QObject*) {
     ConfigNameFromPath(Settings, ToFileName(path));
     // Saved over std.cfg itself: that is now the file the window knows.
     if (QFileInfo(path) == QFileInfo(QFile::decodeName(TSettings::StartupConfigName))) {
+        startupConfigUnread_ = false;
         RememberStartupConfig();
     }
     UpdateAndRefresh();
-}
-
-std::optional<std::string> TGForm::ConfigToSaveOnClose() {
-    if (!startupConfigUnread_) {
-        return std::string(TSettings::StartupConfigName);
-    }
-    // Replacing a file the window could not read may throw the user's settings away.
-    for (;;) {
-        QMessageBox box(QMessageBox::Warning, QString(),
-                        Text("Файл ") + QString::fromLatin1(TSettings::StartupConfigName) +
-                            Text(" при запуске считать не удалось. Заменить его настройками окна?"),
-                        QMessageBox::Yes | QMessageBox::Save | QMessageBox::Discard, this);
-        box.setObjectName(QStringLiteral("UnreadConfigQuestion"));
-        box.button(QMessageBox::Yes)->setText(Text("Заменить"));
-        box.button(QMessageBox::Save)->setText(Text("Сохранить в другой файл…"));
-        box.button(QMessageBox::Discard)->setText(Text("Не сохранять"));
-        box.setDefaultButton(QMessageBox::Save);
-        box.setEscapeButton(QMessageBox::Discard);
-        box.exec();
-        const QAbstractButton* answer = box.clickedButton();
-        if (answer == box.button(QMessageBox::Yes)) {
-            return std::string(TSettings::StartupConfigName);
-        }
-        if (answer != box.button(QMessageBox::Save)) {
-            return std::nullopt;
-        }
-        // Chosen as "Сохранить конфигурацию" chooses; a cancelled choice asks again.
-        const WorkingDirectoryKeeper keeper;
-        const QString path =
-            ChooseFile(FileDialog("SaveDialog3"), FolderIn(keeper.Path(), "CONFIGS"));
-        if (!path.isEmpty()) {
-            return ToFileName(path);
-        }
-    }
 }
 
 void TGForm::Button12Click(QObject*) {

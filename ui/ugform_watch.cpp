@@ -154,6 +154,7 @@ void TGForm::ReloadStartupConfig() {
     }
     ConfigNameFromPath(Settings, TSettings::StartupConfigName);
     configRead_ = {TSettings::StartupConfigName, std::move(missingKeys)};
+    startupConfigUnread_ = false;
     RememberStartupConfig();
     configChangedBar_->hide();
     UpdateAndRefresh();

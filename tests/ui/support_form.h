@@ -93,8 +93,7 @@ struct SeenFileDialog {
 };
 
 // Answers every modal window that opens while it exists: message boxes are recorded and
-// confirmed (Yes, else OK, unless a button was scripted for them), file dialogs are answered from
-// a script of expected dialogs.
+// confirmed (Yes, else OK), file dialogs are answered from a script of expected dialogs.
 class ModalAnswerer : public QObject {
   public:
     ModalAnswerer();

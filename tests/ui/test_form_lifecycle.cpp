@@ -154,13 +154,17 @@ TEST_P(UnreadStdCfg, IsToldAtStartAndNotReplacedUnasked) {
     else if (std::count(c.answers.begin(), c.answers.end(), QMessageBox::Save) > 0)
         modals_->CancelNextDialog("SaveDialog3");
     form_->close();
-    EXPECT_FALSE(form_->isVisible());
+    // Cancel, the default, keeps the window open.
+    EXPECT_EQ(form_->isVisible(), c.answers.back() == QMessageBox::Cancel);
     boxes = Boxes();
     ASSERT_EQ(boxes.size(), c.answers.size());
     for (const SeenMessageBox& box : boxes) {
-        EXPECT_TRUE(box.text.contains(U("Заменить его настройками окна?")))
+        EXPECT_TRUE(box.text.contains(U("std.cfg при запуске считать не удалось")))
             << box.text.toStdString();
-        EXPECT_EQ(box.buttons, QMessageBox::Yes | QMessageBox::Save | QMessageBox::Discard);
+        EXPECT_EQ(box.informative, U("Заменить его настройками окна?"));
+        EXPECT_EQ(box.buttons, QMessageBox::Yes | QMessageBox::Save | QMessageBox::Discard |
+                                   QMessageBox::Cancel);
+        EXPECT_EQ(box.defaultButton, QMessageBox::Cancel);
     }
     const QByteArray after = ReadBytes(Path("std.cfg"));
     if (c.replaced) {
@@ -182,6 +186,7 @@ TEST_P(UnreadStdCfg, IsToldAtStartAndNotReplacedUnasked) {
 constexpr auto kReplace = QMessageBox::Yes;
 constexpr auto kElsewhere = QMessageBox::Save;
 constexpr auto kDontSave = QMessageBox::Discard;
+constexpr auto kCancel = QMessageBox::Cancel;
 
 INSTANTIATE_TEST_SUITE_P(
     Answers, UnreadStdCfg,
@@ -191,6 +196,7 @@ INSTANTIATE_TEST_SUITE_P(
             "NoSettingsKept", false, "not a configuration file", {kDontSave}, false, nullptr},
         UnreadConfig{
             "TooLargeSavedElsewhere", true, "file too large", {kElsewhere}, false, "kept.cfg"},
+        UnreadConfig{"CancelKeepsTheWindow", true, "file too large", {kCancel}, false, nullptr},
         UnreadConfig{"ElsewhereCancelledThenKept",
                      false,
                      "not a configuration file",
