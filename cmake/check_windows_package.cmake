@@ -48,8 +48,8 @@ endforeach()
 
 execute_process(COMMAND "${WINE}" "${folder}/tessaro-cli.exe" --version
                 OUTPUT_VARIABLE output ERROR_VARIABLE errors RESULT_VARIABLE result)
-if(NOT result EQUAL 0 OR NOT output STREQUAL "${VERSION_TEXT}\n")
-    fail("tessaro-cli.exe --version gave ${result}, \"${output}\" (expected \"${VERSION_TEXT}\"): "
+if(NOT result EQUAL 0 OR NOT output STREQUAL "tessaro-cli ${VERSION_TEXT}\n")
+    fail("tessaro-cli.exe --version gave ${result}, \"${output}\" (expected \"tessaro-cli ${VERSION_TEXT}\"): "
          "${errors}")
 endif()
 if(COMMIT AND NOT output MATCHES "${COMMIT}")
