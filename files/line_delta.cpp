@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "files/text_diff.h"
+
 namespace files {
 namespace {
 
@@ -98,18 +100,6 @@ class DeltaWriter {
     std::size_t copyStart_ = 0;
     std::size_t copyCount_ = 0;
 };
-
-// How many bytes two lines share at their start and, after that, at their end.
-std::pair<std::size_t, std::size_t> SharedEnds(std::string_view a, std::string_view b) {
-    std::size_t prefix = 0;
-    while (prefix < a.size() && prefix < b.size() && a[prefix] == b[prefix])
-        ++prefix;
-    std::size_t suffix = 0;
-    while (suffix < a.size() - prefix && suffix < b.size() - prefix &&
-           a[a.size() - 1 - suffix] == b[b.size() - 1 - suffix])
-        ++suffix;
-    return {prefix, suffix};
-}
 
 }  // namespace
 

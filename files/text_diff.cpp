@@ -28,13 +28,7 @@ constexpr std::size_t kMaxTableCells = std::size_t{1} << 24;
 // The edit script from a to b: Keep steps both, Remove steps a, Add steps b.
 std::vector<Op> EditScript(const std::vector<std::string_view>& a,
                            const std::vector<std::string_view>& b) {
-    std::size_t prefix = 0;
-    while (prefix < a.size() && prefix < b.size() && a[prefix] == b[prefix])
-        ++prefix;
-    std::size_t suffix = 0;
-    while (suffix < a.size() - prefix && suffix < b.size() - prefix &&
-           a[a.size() - 1 - suffix] == b[b.size() - 1 - suffix])
-        ++suffix;
+    const auto [prefix, suffix] = SharedEnds(a, b);
     const std::size_t n = a.size() - prefix - suffix;
     const std::size_t m = b.size() - prefix - suffix;
 
