@@ -28,8 +28,7 @@ class JournalTest : public FormTest {
   protected:
     void SetUp() override {
         FormTest::SetUp();
-        if (!JournalAvailable())
-            GTEST_SKIP() << "this build keeps no journal";
+        ASSERT_TRUE(JournalAvailable()) << "the window's build keeps a journal";
     }
     QWidget* Dialog() { return W<QWidget>("JournalDialog"); }
     QTreeWidget* Table(const char* name) { return W<QTreeWidget>(QString::fromLatin1(name)); }
