@@ -99,8 +99,6 @@ install(FILES ${generated}/${TESSARO_APP_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${generated}/changelog.gz ${data}/copyright
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tessaro-master)
-install(FILES ${data}/tessaro-master.lintian-overrides
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME tessaro-master)
 
 if(BUILD_TESTING AND PROJECT_IS_TOP_LEVEL)
     find_program(TESSARO_DESKTOP_FILE_VALIDATE desktop-file-validate)

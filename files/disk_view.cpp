@@ -172,7 +172,12 @@ std::string DiskView::FullPath(const std::string& path) const {
     const fs::path full = fs::absolute(NativePath(path), error).lexically_normal();
     if (error)
         return path;
-    std::string text = files::NarrowName(full.generic_string());
+#if defined(_WIN32)
+    // Through the wide form: a narrow generic string would be recoded by the C library's locale.
+    std::string text = files::NarrowName(fs::path(full.generic_wstring()));
+#else
+    std::string text = full.generic_string();
+#endif
     // "/work/." comes out as "/work/": a folder is named without the slash after it.
     if (text.size() > 1 && text.back() == '/' && full.has_relative_path())
         text.pop_back();

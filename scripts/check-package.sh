@@ -93,8 +93,8 @@ for program in "$root"/usr/bin/*; do
     fi
     file "$program"
 done
-# The window's own calls give the compiler no buffer size to check (lintian override); the command
-# line's do.
+# The command line's own calls give the compiler buffer sizes to check; lintian's hardening tags
+# above speak for the window, which takes no override.
 if [ -x "$root/usr/bin/tessaro-cli" ]; then
     grep -Eq '__(memcpy|snprintf|fread|read|sprintf|vsnprintf|memmove|memset|strcpy|fprintf|printf)_chk' \
         <<<"$(readelf --dyn-syms --wide "$root/usr/bin/tessaro-cli")" ||
