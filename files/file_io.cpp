@@ -184,35 +184,18 @@ LoadStatus ReadWholeFile(const std::string& path, std::string& bytes, std::strin
         FailErrno(error, "read", path, errno);
         return LoadStatus::Failed;
     }
-    if (static_cast<std::size_t>(info.st_size) > kMaxFileBytes) {
-        Fail(error, "read", path, "file too large");
-        return LoadStatus::Failed;
-    }
-    // The size is a hint: the file may change while it is read, so read until the end.
-    std::string data(static_cast<std::size_t>(info.st_size) + 1, '\0');
-    std::size_t done = 0;
-    for (;;) {
-        if (done == data.size()) {
-            if (data.size() > kMaxFileBytes) {
-                Fail(error, "read", path, "file too large");
-                return LoadStatus::Failed;
-            }
-            data.resize(data.size() * 2);
-        }
-        ssize_t n = ::read(file.get(), data.data() + done, data.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            FailErrno(error, "read", path, errno);
-            return LoadStatus::Failed;
-        }
-        if (n == 0)
-            break;
-        done += static_cast<std::size_t>(n);
-    }
-    data.resize(done);
-    bytes = std::move(data);
-    return LoadStatus::Loaded;
+    const int fd = file.get();
+    return detail::ReadToEnd(static_cast<std::size_t>(info.st_size), path, bytes, error,
+                             [&](char* buffer, std::size_t capacity) -> long long {
+                                 for (;;) {
+                                     const ssize_t n = ::read(fd, buffer, capacity);
+                                     if (n >= 0 || errno != EINTR) {
+                                         if (n < 0)
+                                             FailErrno(error, "read", path, errno);
+                                         return n;
+                                     }
+                                 }
+                             });
 }
 
 namespace {

@@ -222,30 +222,16 @@ LoadStatus ReadWholeFile(const std::string& path, std::string& bytes, std::strin
         Fail(error, "read", path, "file too large");
         return LoadStatus::Failed;
     }
-    // The size is a hint: the file may change while it is read, so read until the end.
-    std::string data(static_cast<std::size_t>(size.QuadPart) + 1, '\0');
-    std::size_t done = 0;
-    for (;;) {
-        if (done == data.size()) {
-            if (data.size() > kMaxFileBytes) {
-                Fail(error, "read", path, "file too large");
-                return LoadStatus::Failed;
+    return detail::ReadToEnd(
+        static_cast<std::size_t>(size.QuadPart), path, bytes, error,
+        [&](char* buffer, std::size_t capacity) -> long long {
+            DWORD got = 0;
+            if (!ReadFile(file.get(), buffer, static_cast<DWORD>(capacity), &got, nullptr)) {
+                FailCode(error, "read", path, GetLastError());
+                return -1;
             }
-            data.resize(data.size() * 2);
-        }
-        DWORD got = 0;
-        if (!ReadFile(file.get(), data.data() + done, static_cast<DWORD>(data.size() - done), &got,
-                      nullptr)) {
-            FailCode(error, "read", path, GetLastError());
-            return LoadStatus::Failed;
-        }
-        if (got == 0)
-            break;
-        done += got;
-    }
-    data.resize(done);
-    bytes = std::move(data);
-    return LoadStatus::Loaded;
+            return got;
+        });
 }
 
 // A symbolic link in the target's place is replaced by the file, not followed: links to settings
