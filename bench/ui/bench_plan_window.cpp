@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <memory>
 
+#include "bench/core/crowded_settings.h"
 #include "ui/plan_canvas.h"
 #include "ui/plan_window.h"
 
@@ -17,17 +18,6 @@ namespace {
 char kProgramName[] = "bench_plan_window";
 char* kArgv[] = {kProgramName, nullptr};
 
-// All sixteen channels on, with overlaps, a duplicate, folded NCOs and harmonic hits to draw.
-TSettings Crowded() {
-    TSettings s;
-    const float nco[kDdcChannels] = {30e6f,   3e6f, 12e6f, 21e6f, 40.05e6f, 7e6f,  33e6f, 70e6f,
-                                     9.95e6f, 5e6f, 45e6f, 18e6f, 25e6f,    26e6f, 3e6f,  28e6f};
-    for (int c = 0; c < kDdcChannels; ++c) {
-        s.FrequencyNCO[c] = nco[c];
-    }
-    return s;
-}
-
 struct Fixture {
     QTemporaryDir dir;
     int argc = 1;
@@ -35,7 +25,7 @@ struct Fixture {
     TPlanWindow window{nullptr,
                        std::make_unique<QSettings>(dir.filePath("plan.ini"), QSettings::IniFormat)};
     Fixture() {
-        window.Show(Crowded());
+        window.Show(CrowdedSettings());
         window.resize(1920 + 24, 700);
         window.show();
         QCoreApplication::processEvents();
@@ -59,7 +49,7 @@ void BM_ShowChangedSettings(benchmark::State& state) {
     TPlanCanvas* canvas = f.window.Canvas();
     canvas->resize(1920, canvas->height());
     QImage image(canvas->size(), QImage::Format_ARGB32_Premultiplied);
-    TSettings s = Crowded();
+    TSettings s = CrowdedSettings();
     bool moved = false;
     for (auto _ : state) {
         moved = !moved;
