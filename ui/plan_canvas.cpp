@@ -184,7 +184,9 @@ void TPlanCanvas::Relayout() {
                 }
             }
         }
-        // Markers too close to stand side by side go to the next row down.
+        // Markers too close to stand side by side go to the next row down; when the lane has no
+        // row free there, a marker stands right beside the row's last one, so that none hides
+        // another (its band bar still shows where it is tuned).
         std::sort(markers_.begin() + static_cast<std::ptrdiff_t>(first), markers_.end(),
                   [](const Marker& a, const Marker& b) {
                       return a.frequency != b.frequency ? a.frequency < b.frequency
@@ -200,13 +202,15 @@ void TPlanCanvas::Relayout() {
             while (row < rowEnd.size() && rowEnd[row] > x - kMarker) {
                 ++row;
             }
+            double centre = x;
             if (row == rowEnd.size()) {
                 row = static_cast<std::size_t>(std::min_element(rowEnd.begin(), rowEnd.end()) -
                                                rowEnd.begin());
+                centre = std::max(x, rowEnd[row] + kMarker);
             }
-            rowEnd[row] = x;
+            rowEnd[row] = centre;
             m.centre = QPointF(
-                x, lane.top() + kRowGap + kMarker / 2 + static_cast<double>(row) * kRowHeight);
+                centre, lane.top() + kRowGap + kMarker / 2 + static_cast<double>(row) * kRowHeight);
         }
         for (const HarmonicHit& hit : adc.hits) {
             const QRectF marker = MarkerRect(hit.channel);

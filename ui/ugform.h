@@ -217,6 +217,9 @@ class TGForm : public QWidget {
     void WrapInScrollArea(QWidget* page);
     // Size and place on the screen: the whole page on a tall screen, scrolling on a short one.
     void FitToScreen();
+    // Cuts a restored place that is taller than its screen allows, caption included, and moves it
+    // up to the screen's top.
+    void FitPlaceToScreen();
 
     // ---- The frequency plan window (ugform_plan.cpp), made on first use ----
   public:

@@ -460,6 +460,16 @@ QSize TGForm::sizeHint() const {
     return {page.width() + scrollArea_->verticalScrollBar()->sizeHint().width(), available};
 }
 
+void TGForm::FitPlaceToScreen() {
+    const QRect desktop = screen()->availableGeometry();
+    const int allowance = FrameAllowance(*this);
+    if (height() + allowance <= desktop.height()) {
+        return;
+    }
+    resize(width(), std::max(minimumHeight(), desktop.height() - allowance));
+    move(x(), desktop.top());
+}
+
 void TGForm::FitToScreen() {
     const QRect desktop = screen()->availableGeometry();
     const QSize fitted = sizeHint();

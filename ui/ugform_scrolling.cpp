@@ -63,7 +63,9 @@ void TGForm::RememberPlaceIn(std::unique_ptr<QSettings> store) {
     // fitted one.
     if (!restoreGeometry(place) || QGuiApplication::screenAt(geometry().center()) == nullptr) {
         setGeometry(fitted);
+        return;
     }
+    FitPlaceToScreen();
 }
 
 void TGForm::SaveWindowPlace() {

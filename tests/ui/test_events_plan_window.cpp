@@ -124,6 +124,19 @@ TEST_F(PlanWindowTest, MarkersSitAtTheirNcoOnTheirAdcsLane) {
     EXPECT_NEAR(canvas->MarkerRect(1).center().y(), canvas->MarkerRect(0).center().y() + 23, 1);
     EXPECT_TRUE(canvas->MarkerToolTip(0).contains(QString::fromUtf8("Перекрывается с каналом 1")));
     EXPECT_TRUE(W<QLabel>("PlanSummary")->text().contains(QString::fromUtf8("Перекрытий: 1")));
+
+    // More channels at one place than a lane has rows: every marker stays in sight.
+    for (int c = 0; c < kDdcChannels; ++c) {
+        settings_.InputSource[c] = 0;
+        settings_.FrequencyNCO[c] = 10e6f;
+    }
+    settings_.DDCChannelMask = 0xffff;
+    window_->Show(settings_);
+    for (int a = 0; a < kDdcChannels; ++a) {
+        for (int b = a + 1; b < kDdcChannels; ++b) {
+            EXPECT_FALSE(canvas->MarkerRect(a).intersects(canvas->MarkerRect(b))) << a << " " << b;
+        }
+    }
 }
 
 TEST_F(PlanWindowTest, ADragRetunesLiveThenOnceOnReleaseAndAClickChooses) {

@@ -368,6 +368,16 @@ TEST_F(TruthTest, TheWindowComesBackWhereItWasLeft) {
     TGForm again;
     again.RememberPlaceIn(std::make_unique<QSettings>(store, QSettings::IniFormat));
     EXPECT_EQ(again.geometry(), left);
+
+    // A place kept from a taller screen is cut to this one's height, caption included.
+    const QRect screen = again.screen()->availableGeometry();
+    again.resize(again.width(), screen.height() + 100);
+    ASSERT_TRUE(again.close());
+    TGForm third;
+    third.RememberPlaceIn(std::make_unique<QSettings>(store, QSettings::IniFormat));
+    third.show();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(screen.contains(third.frameGeometry())) << third.frameGeometry().height();
 }
 
 }  // namespace
