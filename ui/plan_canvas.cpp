@@ -313,9 +313,9 @@ void TPlanCanvas::paintEvent(QPaintEvent*) {
             QRectF(left, lane.bottom() - kBandBar, std::max(1.0, right - left), kBandBar)
                 .toAlignedRect(),
             kBandColour);
+        // The stem leads to where the channel is tuned, also from a marker set aside.
         painter.setPen(kBandColour);
-        painter.drawLine(QPointF(m.centre.x(), m.centre.y()),
-                         QPointF(m.centre.x(), lane.bottom() - kBandBar));
+        painter.drawLine(m.centre, QPointF(XOf(m.frequency), lane.bottom() - kBandBar));
     }
     // Harmonics: a line from the channel to where its harmonic lands.
     for (const HitLine& line : hitLines_) {
