@@ -2,12 +2,6 @@
 // wide-character API through the system's ANSI code page: the bytes a Russian system wrote in
 // Windows-1251 name the same file here. Errors read as on the other systems ("Permission denied"),
 // so that messages and tests do not depend on the system.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 #include <algorithm>
