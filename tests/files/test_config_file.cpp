@@ -270,6 +270,8 @@ TEST_F(ConfigFile, LongStringsAreCutTo255OnReading) {
 TEST_F(ConfigFile, AStringWithALineBreakIsCutThere) {
     Settings.DirFileName = "a.bin\r\n[Option]\r\nEnableDDC= 7";
     ASSERT_TRUE(WriteConfig("b.cfg", Settings));
+    // Nothing of the rest reaches the file: a reader taking the last copy of a key would see it.
+    EXPECT_EQ(ReadBytes("b.cfg").find("EnableDDC= 7"), std::string::npos);
     Settings = TSettings{};
     ASSERT_TRUE(ReadConfig("b.cfg", Settings));
     EXPECT_EQ(Settings.DirFileName, "a.bin");
