@@ -630,7 +630,7 @@ TEST_F(Cli, CompletionKnowsEveryKey) {
     std::string keys;
     for (const std::string& assignment :
          Assignments(Json::parse(Run({"show", "--json"}).out), {"Hex", "Encoding", "format"}))
-        keys += (keys.empty() ? "" : " ") + assignment.substr(0, assignment.find('='));
+        keys.append(keys.empty() ? "" : " ").append(assignment, 0, assignment.find('='));
     EXPECT_EQ(listed, keys);
 }
 
