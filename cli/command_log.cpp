@@ -2,6 +2,7 @@
 // settings it came from.
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -86,7 +87,16 @@ class LogCommand : public Command {
                       "hexadecimal bytes under <name>Bytes)");
         app->add_option("-n", limit_, "Only the newest N writes")
             ->option_text("N")
-            ->check(CLI::PositiveNumber);
+            ->check(CLI::Validator(
+                [](const std::string& text) -> std::string {
+                    std::size_t n = 0;
+                    const char* end = text.data() + text.size();
+                    const auto [stop, error] = std::from_chars(text.data(), end, n);
+                    if (error == std::errc() && stop == end && n > 0)
+                        return {};
+                    return "takes a whole number from 1 up, not '" + text + "'";
+                },
+                "N"));
         app->add_option("--filter", filter_,
                         "Only writes whose time (UTC), configuration, user, host, program, version "
                         "or a changed key holds TEXT (letters in any case)")

@@ -145,6 +145,12 @@ TEST_F(Cli, CommandLineMistakesNameWhatWasWrong) {
          "--help)\n"},
         {{"show", "--bogus"},
          "tessaro-cli: The following argument was not expected: --bogus (see --help)\n"},
+        {{"log", "-n", "0"},
+         "tessaro-cli: -n: takes a whole number from 1 up, not '0' (see --help)\n"},
+        {{"log", "-n", "-1"},
+         "tessaro-cli: -n: takes a whole number from 1 up, not '-1' (see --help)\n"},
+        {{"log", "-n", "2x"},
+         "tessaro-cli: -n: takes a whole number from 1 up, not '2x' (see --help)\n"},
     };
     for (const Case& c : cases) {
         const Result result = Run(c.args);
