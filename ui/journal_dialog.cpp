@@ -18,7 +18,7 @@
 #include "files/config_file.h"
 #include "files/text_diff.h"
 #include "ui/name_text.h"
-#include "ui/ugform_internal.h"
+#include "ui/qt_text.h"
 
 using ugform::Text;
 

@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ui/qt_text.h"
+
 namespace {
 
 constexpr double kLeft = 64;  // room for the lane names
@@ -32,9 +34,7 @@ const QColor kHarmonicColour(230, 130, 0);
 const QColor kDisabledColour(150, 150, 150);
 const QColor kGridColour(215, 220, 228);
 
-QString Text(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
+using ugform::Text;
 
 // A fixed-point text with the locale's separator and no trailing zeros.
 QString Trimmed(double value, int decimals, QChar separator) {

@@ -18,6 +18,7 @@
 #include "core/frequency_text.h"
 #include "ui/error_display.h"
 #include "ui/plan_canvas.h"
+#include "ui/qt_text.h"
 
 namespace {
 
@@ -26,9 +27,7 @@ const QString kZoneKey = QStringLiteral("FrequencyPlan/SignalZone");
 // Zones offered for the signals; the first is also what "none" means.
 constexpr int kZonesOffered = 8;
 
-QString Text(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
+using ugform::Text;
 
 }  // namespace
 
