@@ -163,9 +163,12 @@ QWidget* TGForm::BuildFindingsList() {
     auto* list = new QListWidget;
     list->setObjectName(QStringLiteral("FindingsList"));
     list->setSelectionMode(QAbstractItemView::NoSelection);
+    // A finding longer than the list is cut at its edge with an ellipsis (its tooltip holds it
+    // whole); the list never scrolls sideways. Rows sized one by one: a size shared from the first
+    // row would let a longer one run past the edge.
     list->setTextElideMode(Qt::ElideRight);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     list->setIconSize(QSize(14, 14));
-    list->setUniformItemSizes(true);
     const int line = std::max(list->fontMetrics().height(), 14) + 4;
     list->setFixedHeight(kListLines * line + 2 * list->frameWidth());
     findings_ = new FindingsDisplay(this, list);

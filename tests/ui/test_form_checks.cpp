@@ -10,6 +10,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -93,6 +94,19 @@ TEST_F(ChecksTest, ListFollowsTheSettingsAndLeadsToTheControl) {
     ChooseComboItem(W<QComboBox>("ComboBox4"), 2);
     EXPECT_EQ(FindingOf(W<QComboBox>("ComboBox4")), "");
     EXPECT_EQ(list_->count(), 1);
+}
+
+// In an empty folder the window starts with a finding longer than its list: each row is cut at
+// the list's edge (the tooltip holds it whole), and the list never scrolls sideways.
+TEST_F(FormTest, LongFindingsAreCutAtTheListsEdge) {
+    ShowForm();
+    QCoreApplication::processEvents();
+    auto* list = W<QListWidget>("FindingsList");
+    ASSERT_GE(list->count(), 2);
+    EXPECT_EQ(list->horizontalScrollBar()->maximum(), 0);
+    for (int i = 0; i < list->count(); ++i) {
+        EXPECT_EQ(list->item(i)->toolTip(), list->item(i)->text()) << i;
+    }
 }
 
 // The reason a recording size has no result stays in the tooltip beside the description; a finding
