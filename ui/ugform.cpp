@@ -66,8 +66,14 @@ TGForm::~TGForm() {
 // so that the program's own setCurrentIndex() and setText() raise nothing.
 
 void TGForm::WireControls() {
+    // A box the refresh itself ticks or clears raises nothing: every handler ignores the refresh's
+    // own changes, and a refresh outside a handler (files changed on disk) would otherwise work out
+    // the findings and the mark again for each box it sets.
     auto onToggle = [this](QAbstractButton* b, Handler handler, bool onlyWhenTicked) {
         connect(b, &QAbstractButton::toggled, this, [=, this](bool ticked) {
+            if (Updating) {
+                return;
+            }
             if (ticked || !onlyWhenTicked) {
                 RunHandler([=, this] { (this->*handler)(b); });
             }

@@ -132,6 +132,8 @@ void TGForm::FilesChanged() {
         const bool keep = typing != nullptr && typing->window() == this && typing->isModified();
         const QString typed = keep ? typing->text() : QString();
         UpdateAndRefresh();
+        // What the fields show now is what Escape goes back to.
+        ConfirmShownTexts(false);
         if (keep) {
             typing->setText(typed);
             typing->setModified(true);
