@@ -61,9 +61,9 @@ TGForm::~TGForm() {
 
 // ---------------------------------------------------------------------------------------------
 // Wiring. Check boxes use `toggled` and radio buttons `toggled(true)`, so that a change from the
-// program raises the handler as a click does; combo boxes use `activated` for a choice from the
-// list, the arrow keys or the wheel, and the event filter for typed text; edits the event filter,
-// so that the program's own setCurrentIndex() and setText() raise nothing.
+// program outside a refresh raises the handler as a click does; combo boxes use `activated` for a
+// choice from the list, the arrow keys or the wheel, and the event filter for typed text; edits the
+// event filter, so that the program's own setCurrentIndex() and setText() raise nothing.
 
 void TGForm::WireControls() {
     // A box the refresh itself ticks or clears raises nothing: every handler ignores the refresh's
