@@ -1,6 +1,7 @@
 #include "ui/error_display.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 
@@ -36,4 +37,24 @@ void ShowFileFailure(QWidget* parent, const QString& what, const QString& reason
     }
     QMessageBox box(QMessageBox::Warning, QString(), text, QMessageBox::Ok, parent);
     ShowModal(box, parent);
+}
+
+QMessageBox::StandardButton AskOrCancel(QWidget* parent, QMessageBox::Icon icon, const char* name,
+                                        const QString& text, const QString& informative,
+                                        std::initializer_list<QuestionAnswer> answers) {
+    QMessageBox::StandardButtons buttons = QMessageBox::Cancel;
+    for (const QuestionAnswer& answer : answers) {
+        buttons |= answer.button;
+    }
+    QMessageBox box(icon, QString(), text, buttons, parent);
+    box.setObjectName(QString::fromLatin1(name));
+    box.setInformativeText(informative);
+    for (const QuestionAnswer& answer : answers) {
+        box.button(answer.button)->setText(QString::fromUtf8(answer.label));
+    }
+    box.button(QMessageBox::Cancel)->setText(QString::fromUtf8("Отмена"));
+    box.setDefaultButton(QMessageBox::Cancel);
+    box.setEscapeButton(QMessageBox::Cancel);
+    ShowModal(box, parent);
+    return static_cast<QMessageBox::StandardButton>(box.result());
 }

@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QPushButton>
 
 #include "files/config_file.h"
 #include "ui/error_display.h"
@@ -40,23 +39,15 @@ enum class UnreadAnswer { Replace, SaveElsewhere, DontSave, Cancel };
 enum class ChangedAnswer { Overwrite, KeepFile, Cancel };
 enum class FailedAnswer { Retry, SaveAs, CloseWithoutSaving, Cancel };
 
-// Cancel is the default of the questions: Enter keeps the window, and so loses nothing.
 UnreadAnswer AskUnreadOnClose(QWidget* parent) {
-    QMessageBox box(
-        QMessageBox::Warning, QString(),
-        Text("Файл %1 при запуске считать не удалось, и в окне настройки по "
-             "умолчанию.")
-            .arg(StartupName()),
-        QMessageBox::Yes | QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
-    box.setObjectName(QStringLiteral("UnreadConfigOnCloseQuestion"));
-    box.setInformativeText(Text("Заменить его настройками окна?"));
-    box.button(QMessageBox::Yes)->setText(Text("Заменить"));
-    box.button(QMessageBox::Save)->setText(Text("Сохранить в другой файл…"));
-    box.button(QMessageBox::Discard)->setText(Text("Не сохранять"));
-    box.button(QMessageBox::Cancel)->setText(Text("Отмена"));
-    box.setDefaultButton(QMessageBox::Cancel);
-    box.setEscapeButton(QMessageBox::Cancel);
-    switch (box.exec()) {
+    switch (AskOrCancel(parent, QMessageBox::Warning, "UnreadConfigOnCloseQuestion",
+                        Text("Файл %1 при запуске считать не удалось, и в окне настройки по "
+                             "умолчанию.")
+                            .arg(StartupName()),
+                        Text("Заменить его настройками окна?"),
+                        {{QMessageBox::Yes, "Заменить"},
+                         {QMessageBox::Save, "Сохранить в другой файл…"},
+                         {QMessageBox::Discard, "Не сохранять"}})) {
         case QMessageBox::Yes:
             return UnreadAnswer::Replace;
         case QMessageBox::Save:
@@ -69,21 +60,14 @@ UnreadAnswer AskUnreadOnClose(QWidget* parent) {
 }
 
 ChangedAnswer AskChangedOnDisk(QWidget* parent) {
-    QMessageBox box(QMessageBox::Warning, QString(),
-                    Text("Файл %1 изменён на диске после того, как окно его считало или "
-                         "записало.")
-                        .arg(StartupName()),
-                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
-    box.setObjectName(QStringLiteral("ConfigChangedOnCloseQuestion"));
-    box.setInformativeText(
+    switch (AskOrCancel(
+        parent, QMessageBox::Warning, "ConfigChangedOnCloseQuestion",
+        Text("Файл %1 изменён на диске после того, как окно его считало или "
+             "записало.")
+            .arg(StartupName()),
         Text("Записать в него настройки окна (изменения в файле пропадут) или "
-             "оставить файл как есть (пропадут изменения в окне)?"));
-    box.button(QMessageBox::Save)->setText(Text("Перезаписать"));
-    box.button(QMessageBox::Discard)->setText(Text("Оставить файл"));
-    box.button(QMessageBox::Cancel)->setText(Text("Отмена"));
-    box.setDefaultButton(QMessageBox::Cancel);
-    box.setEscapeButton(QMessageBox::Cancel);
-    switch (box.exec()) {
+             "оставить файл как есть (пропадут изменения в окне)?"),
+        {{QMessageBox::Save, "Перезаписать"}, {QMessageBox::Discard, "Оставить файл"}})) {
         case QMessageBox::Save:
             return ChangedAnswer::Overwrite;
         case QMessageBox::Discard:
@@ -94,20 +78,12 @@ ChangedAnswer AskChangedOnDisk(QWidget* parent) {
 }
 
 FailedAnswer AskSaveFailed(QWidget* parent, const QString& what, const QString& reason) {
-    QMessageBox box(
-        QMessageBox::Critical, QString(), what,
-        QMessageBox::Retry | QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
-        parent);
-    box.setObjectName(QStringLiteral("SaveFailedOnCloseQuestion"));
-    box.setInformativeText(reason + (reason.isEmpty() ? QString() : Text("\n\n")) +
-                           Text("Без сохранения настройки окна пропадут."));
-    box.button(QMessageBox::Retry)->setText(Text("Повторить"));
-    box.button(QMessageBox::Save)->setText(Text("Сохранить как…"));
-    box.button(QMessageBox::Discard)->setText(Text("Закрыть без сохранения"));
-    box.button(QMessageBox::Cancel)->setText(Text("Отмена"));
-    box.setDefaultButton(QMessageBox::Cancel);
-    box.setEscapeButton(QMessageBox::Cancel);
-    switch (box.exec()) {
+    switch (AskOrCancel(parent, QMessageBox::Critical, "SaveFailedOnCloseQuestion", what,
+                        reason + (reason.isEmpty() ? QString() : Text("\n\n")) +
+                            Text("Без сохранения настройки окна пропадут."),
+                        {{QMessageBox::Retry, "Повторить"},
+                         {QMessageBox::Save, "Сохранить как…"},
+                         {QMessageBox::Discard, "Закрыть без сохранения"}})) {
         case QMessageBox::Retry:
             return FailedAnswer::Retry;
         case QMessageBox::Save:

@@ -1,10 +1,8 @@
 // "Записать файл инициализации" with error findings standing: the user is asked first, with the
 // errors listed, and Cancel is what Enter chooses. The rule of what stops a write is the checks'
 // own (WriteStoppers), the same the command line's apply keeps to.
-#include <QMessageBox>
-#include <QPushButton>
-
 #include "core/checks.h"
+#include "ui/error_display.h"
 #include "ui/finding_texts.h"
 #include "ui/ugform.h"
 #include "ui/ugform_internal.h"
@@ -23,20 +21,14 @@ bool TGForm::MayWriteIni() {
         list += (list.isEmpty() ? QString() : QStringLiteral("\n")) + Text("• ") +
                 FindingText(finding, separator);
     }
-    QMessageBox box(
-        QMessageBox::Warning, QString(),
-        (stoppers.size() == 1 ? Text("В настройках есть ошибка:\n")
-                              : Text("В настройках есть ошибки (%1):\n").arg(stoppers.size())) +
-            list,
-        QMessageBox::Yes | QMessageBox::Cancel, this);
-    box.setObjectName(QStringLiteral("WriteWithErrorsQuestion"));
-    box.setInformativeText(Text(stoppers.size() == 1 ? "С ней" : "С ними") +
+    return AskOrCancel(this, QMessageBox::Warning, "WriteWithErrorsQuestion",
+                       (stoppers.size() == 1
+                            ? Text("В настройках есть ошибка:\n")
+                            : Text("В настройках есть ошибки (%1):\n").arg(stoppers.size())) +
+                           list,
+                       Text(stoppers.size() == 1 ? "С ней" : "С ними") +
                            Text(" программа сбора, скорее всего, не запустится или запишет не "
                                 "то. Всё равно записать ") +
-                           QString::fromLatin1(TSettings::IniFileName) + u'?');
-    box.button(QMessageBox::Yes)->setText(Text("Записать"));
-    box.button(QMessageBox::Cancel)->setText(Text("Отмена"));
-    box.setDefaultButton(QMessageBox::Cancel);
-    box.setEscapeButton(QMessageBox::Cancel);
-    return box.exec() == QMessageBox::Yes;
+                           QString::fromLatin1(TSettings::IniFileName) + u'?',
+                       {{QMessageBox::Yes, "Записать"}}) == QMessageBox::Yes;
 }
